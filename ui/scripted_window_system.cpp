@@ -201,6 +201,7 @@ void ScriptedWindowSystem::UnloadMainWindow() {
 OpenDialogResult ScriptedWindowSystem::ShowOpenDialog(const OpenDialogSettings& settings) {
   Record("ShowOpenDialog", settings.title);
   dialogs_.push_back(settings);
+  progress_up_at_dialogs_.push_back(progress_index_ >= 0);
   if (dialog_answers_.empty()) throw std::logic_error("no answer queued for the Open dialog");
   OpenDialogResult result = dialog_answers_.front();
   dialog_answers_.pop_front();

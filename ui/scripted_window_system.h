@@ -55,6 +55,8 @@ class ScriptedWindowSystem : public WindowSystem {
   std::vector<std::string> Ops() const;
   std::vector<Box> boxes() const { return boxes_; }
   const std::vector<OpenDialogSettings>& dialogs() const { return dialogs_; }
+  // Whether the progress window was up while each Open dialog was open.
+  const std::vector<bool>& progress_up_at_dialogs() const { return progress_up_at_dialogs_; }
   const std::vector<Window>& windows() const { return windows_; }
   bool busy_pointer() const { return busy_; }
   bool progress_loaded() const { return progress_index_ >= 0; }
@@ -106,6 +108,7 @@ class ScriptedWindowSystem : public WindowSystem {
   std::vector<Call> calls_;
   std::vector<Box> boxes_;
   std::vector<OpenDialogSettings> dialogs_;
+  std::vector<bool> progress_up_at_dialogs_;
   std::deque<int> answers_;
   std::deque<OpenDialogResult> dialog_answers_;
   std::map<std::string, std::pair<long, std::string>> failures_;

@@ -1,0 +1,76 @@
+// The second half of the run: the piece count, the final name, the validation
+// record, the name rule, and packing the joined file into its archive.
+
+#include <cstdint>
+
+#include "app/main_window.h"
+#include "sua/append.h"
+#include "sua/file_system.h"
+#include "sua/path_separator.h"
+#include "sua/paths.h"
+#include "sua/run_error.h"
+#include "sua/validation_record.h"
+#include "ui/mensaje.h"
+#include "zip/zip_error_text.h"
+
+namespace qeb {
+namespace {
+
+void DeleteIfPresent(const std::string& path) {
+  if (FGExisteArch(path)) fs::DeleteFile(path);
+}
+
+}  // namespace
+
+FQEB_SUA::Exit FQEB_SUA::CheckAndPack(const Intake& intake) {
+  if (state_.DiscosLeidos != state_.RegValDiscos) {
+    ui::FGMensaje(ws_, "E", "La cantidad de discos no corresponde con los esperados.");
+    return Exit::kError;
+  }
+
+  std::string final_name = intake.first_name;
+  if (intake.split) final_name.back() = 'A';
+  const std::string joined = intake.work_folder + kPathSeparator + final_name;
+  if (intake.split) {
+    DeleteIfPresent(joined);
+    fs::RenameFile(intake.work_folder + kPathSeparator + intake.first_name, joined);
+  } else if (!FGRegValFile(state_, ws_, joined)) {
+    ui::FGMensaje(ws_, "E", "No fue posible validar el Nombre del Archivo.");
+    return Exit::kError;
+  }
+
+  fs::SetCurrentFolder(intake.work_folder);
+
+  if (!state_.RegValErroneo.empty()) {
+    ui::FGMensaje(ws_, "E",
+                  "Error en el formato de la información, se esperaba registro de Validación");
+    DeleteIfPresent(joined);
+    return Exit::kError;
+  }
+  if (!NameMatchesValidationRecord(final_name, state_)) {
+    ui::FGMensaje(ws_, "E", "El nombre del archivo no corresponde a los datos generados por el SUA.");
+    DeleteIfPresent(joined);
+    return Exit::kError;
+  }
+
+  if (FGExisteArch(joined)) Pack(joined);
+  return Exit::kClosingReport;
+}
+
+void FQEB_SUA::Pack(const std::string& joined_path) {
+  archivo_zip_ = joined_path.substr(0, joined_path.size() - 3) + "ZIP";
+  xceed_zip1_.SourceFiles = joined_path;
+  xceed_zip1_.ZipFilename = archivo_zip_;
+  const int32_t result = xceed_zip1_.Compress();
+  if (result < INT16_MIN || result > INT16_MAX) throw OverflowError();
+  const auto code = static_cast<int16_t>(result);
+  if (code == 0) {
+    packed_ = true;
+    fs::DeleteFile(joined_path);
+  } else {
+    zip::FGMsgErrorZip(ws_, code);
+    DeleteIfPresent(joined_path);
+  }
+}
+
+}  // namespace qeb

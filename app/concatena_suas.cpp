@@ -1,0 +1,196 @@
+// The run: the first diskette prompt, the intake of the first file and, for a
+// split file, of every further piece. Checking and packing follow in
+// check_and_pack.cpp.
+
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+#include "app/main_window.h"
+#include "sua/append.h"
+#include "sua/file_system.h"
+#include "sua/path_separator.h"
+#include "sua/paths.h"
+#include "sua/run_error.h"
+#include "sua/text_compare.h"
+#include "ui/mensaje.h"
+#include "ui/progress_window.h"
+
+namespace qeb {
+namespace {
+
+constexpr const char* kPreparando = "Preparando información";
+constexpr const char* kNombreNoCorresponde = "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
+constexpr const char* kNoConcatenado = "No fue posible concatenar el archivo";
+constexpr int kDialogFlags = ui::kDialogFileMustExist + ui::kDialogHideReadOnly;
+
+char LastCharacterUpperCased(const std::string& text) {
+  if (text.empty()) return '\0';
+  const char last = text.back();
+  return (last >= 'a' && last <= 'z') ? static_cast<char>(last - 'a' + 'A') : last;
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  if (EqualsIgnoringCase(a, b)) return true;
+  std::error_code code;
+  return std::filesystem::equivalent(fs::ToPath(a), fs::ToPath(b), code) && !code;
+}
+
+}  // namespace
+
+void FQEB_SUA::Concatena_SUAs() {
+  Exit exit = Exit::kError;
+  try {
+    try {
+      exit = RunSteps();
+    } catch (const std::bad_alloc&) {
+      throw RunError(7, "Memoria insuficiente");
+    } catch (const std::system_error& error) {
+      throw RunError(error.code().value(), error.code().message());
+    }
+  } catch (const RunError& error) {
+    // The error exit: steps that showed their own message leave no error.
+    ReportError(error.number(), error.description());
+    return;
+  }
+  if (exit == Exit::kClosingReport) ClosingReport();
+}
+
+ui::OpenDialogResult FQEB_SUA::OpenDialog() {
+  // Errors around the opening of the dialog are its own outcome.
+  try {
+    return ws_.ShowOpenDialog(cm_dialog1_);
+  } catch (const RunError& error) {
+    return {ui::OpenDialogResult::Outcome::kFailed, "", error.number(), error.description()};
+  }
+}
+
+FQEB_SUA::Exit FQEB_SUA::RunSteps() {
+  ui::FGMsgEspera(ws_, 1, kPreparando);
+  cm_dialog1_.file_name.clear();
+  state_.DiscosLeidos = 0;
+  state_.RegValDiscos = 0;
+  ws_.MessageBox("Por favor inserte el diskette #" + std::to_string(state_.DiscosLeidos) +
+                     " en la unidad A:",
+                 ui::ApplicationTitle(ui::kConcatenacion, "1.1"), ui::kIconInformation);
+  cm_dialog1_.initial_folder = "A:";
+  cm_dialog1_.filter = "SUA (*.SU0;*.SUA)|*.SU0;*.SUA";
+  cm_dialog1_.flags = kDialogFlags;
+  cm_dialog1_.filter_index = 1;
+  cm_dialog1_.cancel_error = true;
+  cm_dialog1_.title = "Verificación para " + state_.TituloApp;
+  ui::FGMsgEspera(ws_, 0, "");
+
+  const ui::OpenDialogResult chosen = OpenDialog();
+  if (chosen.outcome == ui::OpenDialogResult::Outcome::kCancelled) return Exit::kClosingReport;
+  if (chosen.outcome == ui::OpenDialogResult::Outcome::kFailed)
+    throw RunError(chosen.error_number, chosen.error_description);
+
+  Intake intake;
+  Exit exit = IntakeFirstFile(chosen.path, intake);
+  if (exit == Exit::kContinue && intake.split) exit = AppendFurtherPieces(intake);
+  if (exit == Exit::kContinue) exit = CheckAndPack(intake);
+  return exit;
+}
+
+FQEB_SUA::Exit FQEB_SUA::IntakeFirstFile(const std::string& chosen, Intake& intake) {
+  ui::FGMsgEspera(ws_, 1, kPreparando);
+  FGSeparaRuta(chosen, intake.first_name, intake.first_folder);
+  intake.drive = chosen.substr(0, 2);
+  intake.work_folder = state_.RutaApp + "tmp";
+
+  switch (LastCharacterUpperCased(intake.first_name)) {
+    case 'A':  // a file that came whole
+      intake.split = false;
+      state_.RegValDiscos = 1;
+      break;
+    case '0':  // piece 0 comes only from a diskette drive
+      if (intake.drive != "A:" && intake.drive != "B:") {
+        ui::FGMensaje(ws_, "E", kNombreNoCorresponde);
+        return Exit::kError;
+      }
+      break;
+    case '1':
+      break;
+    default:
+      ui::FGMensaje(ws_, "E", kNombreNoCorresponde);
+      return Exit::kError;
+  }
+
+  if (FGExisteArch(intake.first_folder + intake.first_name)) {
+    if (!fs::FolderExists(intake.work_folder)) fs::CreateFolder(intake.work_folder);
+    fs::CopyFile(chosen, intake.work_folder + kPathSeparator + intake.first_name);
+  }
+  state_.DiscosLeidos = 1;
+  return Exit::kContinue;
+}
+
+bool FQEB_SUA::IsPieceUnsafe(const Intake& intake, const std::string& piece_name,
+                             const std::string& piece_folder) const {
+  // A piece of the first file's name, or one taken from the work folder,
+  // would be copied onto a file the run is working on.
+  return EqualsIgnoringCase(piece_name, intake.first_name) ||
+         SameFolder(piece_folder, intake.work_folder + kPathSeparator);
+}
+
+FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const Intake& intake) {
+  const std::string first_copy = intake.work_folder + kPathSeparator + intake.first_name;
+  ws_.Beep();
+  for (;;) {
+    if (ui::FGMensaje(ws_, "YN", "¿Más diskettes?") != ui::kAnswerYes) return Exit::kContinue;
+    const std::string n = std::to_string(state_.DiscosLeidos);
+    if (ui::FGMensaje(ws_, "OC", "Inserte el diskette #" + n + " en la unidad " + intake.drive) ==
+        ui::kAnswerCancel)
+      return Exit::kClosingReport;
+
+    cm_dialog1_.filter = "SU" + n + "(*.SU" + n + ")|*.SU" + n + "|";
+    cm_dialog1_.initial_folder = intake.first_folder;
+    cm_dialog1_.file_name.clear();
+    cm_dialog1_.flags = kDialogFlags;
+    cm_dialog1_.filter_index = 1;
+    cm_dialog1_.cancel_error = true;
+    cm_dialog1_.title = "Verificación para " + state_.TituloApp;
+    const ui::OpenDialogResult chosen = OpenDialog();
+    if (chosen.outcome == ui::OpenDialogResult::Outcome::kCancelled) return Exit::kClosingReport;
+    if (chosen.outcome == ui::OpenDialogResult::Outcome::kFailed)
+      throw RunError(chosen.error_number, chosen.error_description);
+
+    std::string piece_name;
+    std::string piece_folder;
+    FGSeparaRuta(chosen.path, piece_name, piece_folder);
+    if (IsPieceUnsafe(intake, piece_name, piece_folder)) {
+      ui::FGMensaje(ws_, "E", kNoConcatenado);
+      return Exit::kError;
+    }
+    const std::string piece_copy = intake.work_folder + kPathSeparator + piece_name;
+    if (FGExisteArch(piece_copy)) fs::DeleteFile(piece_copy);
+    fs::CopyFile(piece_folder + piece_name, piece_copy);
+
+    if (!FGAppendFile(state_, ws_, first_copy, piece_copy, first_copy, 0)) {
+      if (fs::AnythingExists(piece_copy)) fs::DeleteFile(piece_copy);
+      ui::FGMensaje(ws_, "E", kNoConcatenado);
+      return Exit::kError;
+    }
+    fs::DeleteFile(piece_copy);
+    ws_.Beep();
+    if (state_.DiscosLeidos == INT16_MAX) throw OverflowError();
+    ++state_.DiscosLeidos;
+  }
+}
+
+void FQEB_SUA::ClosingReport() {
+  // Every failure here is passed over.
+  try {
+    ui::FGMsgEspera(ws_, 0, "");
+    if (state_.DiscosLeidos == 0) return;
+    // Only an archive that this run's packing completed is reported as written;
+    // an archive left by an earlier run does not count.
+    if (packed_ && FGExisteArch(archivo_zip_))
+      ui::FGMensaje(ws_, "I", "El archivo concatenado se copió como: " + archivo_zip_);
+    else
+      ui::FGMensaje(ws_, "E", "El archivo concatenado NO se copió.");
+  } catch (const RunError&) {  // NOLINT(bugprone-empty-catch)
+  }
+}
+
+}  // namespace qeb

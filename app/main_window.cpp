@@ -1,0 +1,65 @@
+#include "app/main_window.h"
+
+#include <new>
+#include <system_error>
+
+#include "sua/path_separator.h"
+#include "sua/run_error.h"
+#include "ui/mensaje.h"
+#include "ui/progress_window.h"
+#include "zip/cifra_xor.h"
+
+namespace qeb {
+
+FQEB_SUA::FQEB_SUA(ui::WindowSystem& ws) : ws_(ws) {
+  xceed_zip1_.PreZipFile = [this](std::string& comment, const std::string& source) {
+    PreZipFile(comment, source);
+  };
+}
+
+void FQEB_SUA::PreZipFile(std::string& comment, const std::string& /*source*/) const {
+  comment = zip::FGCifraXor(state_.RegValClave, zip::kLlaveComentario);
+}
+
+void FQEB_SUA::ReportError(long number, const std::string& description) {
+  if (number != 0) ui::FGMensaje(ws_, "E", std::to_string(number) + " " + description);
+}
+
+void FQEB_SUA::Form_Load() {
+  try {
+    try {
+      if (ws_.AnotherCopyRunning()) {
+        ws_.UnloadMainWindow();
+        return;
+      }
+      state_.TituloApp = "Cuotas IMSS (SUA)";
+      // The separator is appended whatever the folder text ends with.
+      state_.RutaApp = ws_.ProgramFolder() + kPathSeparator;
+      ui::FGMsgEspera(ws_, 1, "Preparando información");
+      const ui::Extent screen = ws_.ScreenSize();
+      const ui::Extent window = ws_.MainWindowSize();
+      ws_.SetMainWindowLeft((screen.width - window.width) / 2);
+      ws_.SetMainWindowTop((screen.height - window.height) / 2);
+      ws_.SetMainWindowCaption(ui::ApplicationTitle(ui::kConcatenacion, "1.0"));
+      ui::FGMsgEspera(ws_, 0, "");
+      Concatena_SUAs();
+    } catch (const std::bad_alloc&) {
+      throw RunError(7, "Memoria insuficiente");
+    } catch (const std::system_error& error) {
+      throw RunError(error.code().value(), error.code().message());
+    }
+  } catch (const RunError& error) {
+    try {
+      ReportError(error.number(), error.description());
+    } catch (const RunError&) {  // NOLINT(bugprone-empty-catch): the closing steps follow anyway
+    }
+  }
+  // Closing: every failure from here on is passed over.
+  try {
+    ui::FGMsgEspera(ws_, 0, "");
+    ws_.UnloadMainWindow();
+  } catch (const RunError&) {  // NOLINT(bugprone-empty-catch)
+  }
+}
+
+}  // namespace qeb

@@ -1,0 +1,63 @@
+#pragma once
+// The main window FQEB_SUA: never shown, it does the program's whole job in
+// its load step. It owns the Open dialog settings, hosts the packing component
+// and holds the archive path of the run.
+
+#include <string>
+
+#include "app/run_state.h"
+#include "ui/window_system.h"
+#include "zip/zip_component.h"
+
+namespace qeb {
+
+class FQEB_SUA {
+ public:
+  explicit FQEB_SUA(ui::WindowSystem& ws);
+
+  // The load handler: the second-copy test, the run state, the run itself,
+  // the error report for an error that reaches it, and the closing steps.
+  void Form_Load();
+
+  // The run, from the first diskette prompt to the closing report.
+  void Concatena_SUAs();
+
+  const RunState& state() const { return state_; }
+  const std::string& ArchivoZIP() const { return archivo_zip_; }
+
+ private:
+  // Values local to one run.
+  struct Intake {
+    std::string first_name;
+    std::string first_folder;  // ends with its separator
+    std::string drive;         // first two characters of the chosen path
+    std::string work_folder;   // RutaApp + "tmp", without a trailing separator
+    bool split = true;
+  };
+  // How a step ends: on to the next step, or through one of the run's exits.
+  enum class Exit { kContinue, kClosingReport, kError };
+
+  Exit RunSteps();
+  ui::OpenDialogResult OpenDialog();
+  Exit IntakeFirstFile(const std::string& chosen, Intake& intake);
+  Exit AppendFurtherPieces(const Intake& intake);
+  bool IsPieceUnsafe(const Intake& intake, const std::string& piece_name,
+                     const std::string& piece_folder) const;
+  Exit CheckAndPack(const Intake& intake);
+  void Pack(const std::string& joined_path);
+  void ClosingReport();
+  void ReportError(long number, const std::string& description);
+
+  // The packing component's per-file event: the entry's comment is
+  // RegValClave scrambled with the fixed key.
+  void PreZipFile(std::string& comment, const std::string& source) const;
+
+  ui::WindowSystem& ws_;
+  RunState state_;
+  ui::OpenDialogSettings cm_dialog1_;
+  zip::ZipComponent xceed_zip1_;
+  std::string archivo_zip_;
+  bool packed_ = false;  // this run's packing returned 0
+};
+
+}  // namespace qeb

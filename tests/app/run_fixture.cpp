@@ -1,0 +1,147 @@
+#include "run_fixture.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "ui/window_system.h"
+
+namespace qeb::testing_run {
+namespace stdfs = std::filesystem;
+
+Box FirstPrompt() {
+  return {"Por favor inserte el diskette #0 en la unidad A:", kTitle11, ui::kIconInformation};
+}
+Box Info(const std::string& text) { return {text, kTitle10, ui::kIconInformation}; }
+Box Error(const std::string& text) { return {text, kTitle10, ui::kIconStop}; }
+Box MoreDiskettes() { return {"¿Más diskettes?", kTitle10, ui::kIconQuestion + ui::kButtonsYesNo}; }
+Box InsertDiskette(int n, const std::string& drive) {
+  return {"Inserte el diskette #" + std::to_string(n) + " en la unidad " + drive, kTitle10,
+          ui::kIconQuestion + ui::kButtonsOkCancel};
+}
+Box ZipError(const std::string& text) {
+  return {text, "Q.E.B. ( Compresión de SUA's ) V1.0", ui::kIconStop};
+}
+Box NotCopied() { return Error("El archivo concatenado NO se copió."); }
+
+std::string ReadFile(const stdfs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const stdfs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::vector<std::string> FilesIn(const stdfs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code code;
+  for (const auto& entry : stdfs::directory_iterator(folder, code))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void RunTest::SetUp() {
+  saved_current_folder_ = stdfs::current_path();
+  std::random_device random;
+  root_ = stdfs::temp_directory_path() / ("qeb-run-" + std::to_string(random()));
+  for (const char* folder : {"prog", "A:", "B:", "M:", "a:"}) stdfs::create_directories(root_ / folder);
+  stdfs::current_path(root_);
+  ws_.SetProgramFolder((root_ / "prog").string());
+  app_ = std::make_unique<FQEB_SUA>(ws_);
+}
+
+void RunTest::TearDown() {
+  stdfs::current_path(saved_current_folder_);
+  for (const auto& [path, bytes] : diskette_files_)
+    EXPECT_EQ(ReadFile(path), bytes) << path << " changed on its diskette";
+  EXPECT_EQ(ws_.unanswered(), 0u) << "scripted answers left unused";
+  EXPECT_FALSE(ws_.progress_loaded()) << "the progress window stayed up";
+  std::error_code code;
+  stdfs::remove_all(root_, code);
+}
+
+std::string RunTest::DialogPath(const std::string& drive, const std::string& file_name) const {
+  return drive + "/" + file_name;
+}
+
+std::string RunTest::PutWhole(const std::string& drive, const std::string& file_name,
+                              const std::string& data) {
+  const stdfs::path path = root_ / drive / file_name;
+  WriteFile(path, data);
+  diskette_files_[path] = data;
+  return DialogPath(drive, file_name);
+}
+
+std::vector<std::string> RunTest::PutPieces(const std::string& drive,
+                                            const std::vector<std::string>& pieces,
+                                            const std::string& name8) {
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < pieces.size(); ++i)
+    paths.push_back(PutWhole(drive, name8 + ".SU" + std::to_string(i), pieces[i]));
+  return paths;
+}
+
+void RunTest::RunProgram() {
+  app_->Form_Load();
+  // Whatever the run did, the program leaves with its window unloaded.
+  EXPECT_FALSE(ws_.main_window_loaded());
+}
+
+std::string Hex(const std::string& bytes) {
+  static constexpr std::array<char, 16> kDigits{'0', '1', '2', '3', '4', '5', '6', '7',
+                                                '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+  std::string hex;
+  for (const unsigned char c : bytes) {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 15];
+  }
+  return hex;
+}
+
+PythonView ReadWithPython(const std::string& archive, const std::string& expected_content_file) {
+  PythonView view;
+  const std::string script =
+      "import sys, zipfile\n"
+      "z = zipfile.ZipFile(sys.argv[1])\n"
+      "print('clean' if z.testzip() is None else 'corrupt')\n"
+      "infos = z.infolist()\n"
+      "print(','.join(i.filename for i in infos))\n"
+      "print(infos[0].comment.hex() if infos else '')\n"
+      "print('equal' if infos and z.read(infos[0]) == open(sys.argv[2], 'rb').read() else 'differ')\n";
+  const stdfs::path script_path = stdfs::temp_directory_path() / "qeb-read-zip.py";
+  WriteFile(script_path, script);
+  const std::string command =
+      "python3 '" + script_path.string() + "' '" + archive + "' '" + expected_content_file + "' 2>&1";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return view;
+  std::string output;
+  std::array<char, 4096> buffer{};
+  while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
+  if (pclose(pipe) != 0) {
+    ADD_FAILURE() << "python3 could not read " << archive << ":\n" << output;
+    return view;
+  }
+  std::istringstream lines(output);
+  std::string clean, names, equal;
+  std::getline(lines, clean);
+  std::getline(lines, names);
+  std::getline(lines, view.comment_hex);
+  std::getline(lines, equal);
+  view.available = true;
+  view.testzip_clean = clean == "clean";
+  std::istringstream name_list(names);
+  for (std::string name; std::getline(name_list, name, ',');) view.names.push_back(name);
+  view.content_equal = equal == "equal";
+  return view;
+}
+
+}  // namespace qeb::testing_run

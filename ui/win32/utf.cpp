@@ -1,0 +1,51 @@
+#include "ui/win32/utf.h"
+
+#include <windows.h>
+
+#include <climits>
+
+#include "sua/run_error.h"
+#include "ui/win32/win32_error.h"
+
+namespace qeb::ui::win32 {
+namespace {
+
+int CheckedLength(size_t size) {
+  if (size > static_cast<size_t>(INT_MAX)) throw OverflowError();
+  return static_cast<int>(size);
+}
+
+std::string Narrow(std::wstring_view wide, DWORD flags) {
+  if (wide.empty()) return {};
+  const int length = CheckedLength(wide.size());
+  const int needed = WideCharToMultiByte(CP_UTF8, flags, wide.data(), length, /*out=*/nullptr,
+                                         /*out_size=*/0, /*default_char=*/nullptr,
+                                         /*used_default=*/nullptr);
+  if (needed == 0) throw LastError();
+  std::string utf8(static_cast<size_t>(needed), '\0');
+  if (WideCharToMultiByte(CP_UTF8, flags, wide.data(), length, utf8.data(), needed,
+                          /*default_char=*/nullptr, /*used_default=*/nullptr) == 0)
+    throw LastError();
+  return utf8;
+}
+
+}  // namespace
+
+std::wstring ToWide(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int length = CheckedLength(utf8.size());
+  const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length,
+                                         /*out=*/nullptr, /*out_size=*/0);
+  if (needed == 0) throw LastError();
+  std::wstring wide(static_cast<size_t>(needed), L'\0');
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(),
+                          needed) == 0)
+    throw LastError();
+  return wide;
+}
+
+std::string ToUtf8(std::wstring_view wide) { return Narrow(wide, WC_ERR_INVALID_CHARS); }
+
+std::string ToUtf8Lenient(std::wstring_view wide) { return Narrow(wide, /*flags=*/0); }
+
+}  // namespace qeb::ui::win32
