@@ -11,26 +11,10 @@ cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${QEB_FUZZ_SECONDS:-30}
 
-log() { printf '== %s\n' "$*" >&2; }
+# shellcheck source=tools/install_deps.sh
+source "$root/tools/install_deps.sh"
 
-install_missing() {
-  local packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest zlib1g-dev
-    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth imagemagick
-    zip unzip p7zip-full libarchive-tools python3)
-  local missing=()
-  for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-      missing+=("$package")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  log "installing: ${missing[*]}"
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "missing packages (${missing[*]}); run as root to install them" >&2
-    return 1
-  fi
-  apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-}
+log() { printf '== %s\n' "$*" >&2; }
 
 declare -a summary=()
 failed_suites=0
@@ -80,9 +64,7 @@ fresh_wine_prefix() {
   rm -rf "$prefix"
   mkdir -p "$prefix"
   log "fresh Wine prefix: $prefix"
-  WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
-  WINEPREFIX=$prefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
-    /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  qeb_make_wine_prefix "$prefix"
 }
 
 stop_wine_prefix() {
@@ -112,7 +94,7 @@ run_fuzzers() {
 }
 
 main() {
-  install_missing || exit 1
+  qeb_install_missing || exit 1
   mkdir -p build
 
   for preset in native native-asan; do
