@@ -53,7 +53,7 @@ class ScriptedWindowSystem : public WindowSystem {
   // What happened.
   const std::vector<Call>& calls() const { return calls_; }
   std::vector<std::string> Ops() const;
-  std::vector<Box> boxes() const { return boxes_; }
+  const std::vector<Box>& boxes() const { return boxes_; }
   const std::vector<OpenDialogSettings>& dialogs() const { return dialogs_; }
   // Whether the progress window was up while each Open dialog was open.
   const std::vector<bool>& progress_up_at_dialogs() const { return progress_up_at_dialogs_; }

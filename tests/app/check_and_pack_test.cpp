@@ -206,6 +206,7 @@ TEST_F(CheckAndPack, FailedPackingNeverReportsAnEarlierArchiveAsWritten) {
     app_->Form_Load();
     std::ofstream out(report);
     for (const Box& box : ws_.boxes()) out << box.style << '|' << box.title << '|' << box.text << '\n';
+    out.close();
     _exit(out ? 0 : 1);
   }
   int status = 0;
