@@ -55,18 +55,21 @@ int TwipsToPixels(double twips, UINT dpi) {
   return static_cast<int>(pixels);
 }
 
-double PixelsToTwips(int pixels, UINT dpi) { return pixels * kTwipsPerInch / dpi; }
+double PixelsToTwips(int pixels, UINT dpi) {
+  return pixels * kTwipsPerInch / dpi;
+}
 
-int ScaleFrom96(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), kDefaultDpi); }
+int ScaleFrom96(int pixels, UINT dpi) {
+  return MulDiv(pixels, static_cast<int>(dpi), kDefaultDpi);
+}
 
 SIZE OuterSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi) {
   static const auto adjust_for_dpi =
       User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
   RECT rect{0, 0, client.cx, client.cy};
-  const BOOL adjusted =
-      adjust_for_dpi != nullptr
-          ? adjust_for_dpi(&rect, style, /*menu=*/FALSE, ex_style, dpi)
-          : AdjustWindowRectEx(&rect, style, /*menu=*/FALSE, ex_style);
+  const BOOL adjusted = adjust_for_dpi != nullptr
+                            ? adjust_for_dpi(&rect, style, /*menu=*/FALSE, ex_style, dpi)
+                            : AdjustWindowRectEx(&rect, style, /*menu=*/FALSE, ex_style);
   if (!adjusted) return client;
   return {rect.right - rect.left, rect.bottom - rect.top};
 }

@@ -2,7 +2,7 @@
 // Twips and pixels. The program measures in twips (1440 per inch); windows
 // are laid out in pixels for the DPI of the monitor they are on.
 
-#include <windows.h>
+#include "ui/win32/win32.h"
 
 namespace qeb::ui::win32 {
 

@@ -2,7 +2,7 @@
 // Move-only owners of Win32 handles, one kind each. An owner holds either
 // nothing or one valid handle: NULL and INVALID_HANDLE_VALUE both mean nothing.
 
-#include <windows.h>
+#include "ui/win32/win32.h"
 
 #include <utility>
 
@@ -44,7 +44,9 @@ class UniqueHandle {
   }
 
  private:
-  static bool Valid(Handle handle) noexcept { return handle != Handle{} && Traits::IsValid(handle); }
+  static bool Valid(Handle handle) noexcept {
+    return handle != Handle{} && Traits::IsValid(handle);
+  }
 
   Handle handle_{};
 };

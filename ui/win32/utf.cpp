@@ -1,6 +1,6 @@
 #include "ui/win32/utf.h"
 
-#include <windows.h>
+#include "ui/win32/win32.h"
 
 #include <climits>
 
@@ -29,23 +29,34 @@ std::string Narrow(std::wstring_view wide, DWORD flags) {
   return utf8;
 }
 
-}  // namespace
-
-std::wstring ToWide(std::string_view utf8) {
+std::wstring Widen(std::string_view utf8, DWORD flags) {
   if (utf8.empty()) return {};
   const int length = CheckedLength(utf8.size());
-  const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length,
-                                         /*out=*/nullptr, /*out_size=*/0);
+  const int needed =
+      MultiByteToWideChar(CP_UTF8, flags, utf8.data(), length, /*out=*/nullptr, /*out_size=*/0);
   if (needed == 0) throw LastError();
   std::wstring wide(static_cast<size_t>(needed), L'\0');
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(),
-                          needed) == 0)
+  if (MultiByteToWideChar(CP_UTF8, flags, utf8.data(), length, wide.data(), needed) == 0)
     throw LastError();
   return wide;
 }
 
-std::string ToUtf8(std::wstring_view wide) { return Narrow(wide, WC_ERR_INVALID_CHARS); }
+}  // namespace
 
-std::string ToUtf8Lenient(std::wstring_view wide) { return Narrow(wide, /*flags=*/0); }
+std::wstring ToWide(std::string_view utf8) {
+  return Widen(utf8, MB_ERR_INVALID_CHARS);
+}
+
+std::wstring ToWideLenient(std::string_view utf8) {
+  return Widen(utf8, /*flags=*/0);
+}
+
+std::string ToUtf8(std::wstring_view wide) {
+  return Narrow(wide, WC_ERR_INVALID_CHARS);
+}
+
+std::string ToUtf8Lenient(std::wstring_view wide) {
+  return Narrow(wide, /*flags=*/0);
+}
 
 }  // namespace qeb::ui::win32

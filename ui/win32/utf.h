@@ -8,6 +8,8 @@ namespace qeb::ui::win32 {
 
 // Throws RunError for text that is not valid UTF-8.
 std::wstring ToWide(std::string_view utf8);
+// For texts that are only shown: an invalid sequence becomes U+FFFD.
+std::wstring ToWideLenient(std::string_view utf8);
 // Throws RunError for an unpaired surrogate: a path that cannot be written in
 // UTF-8 must not silently become another path.
 std::string ToUtf8(std::wstring_view wide);

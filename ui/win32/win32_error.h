@@ -1,7 +1,7 @@
 #pragma once
 // Win32 failures as RunError: the system's own error number and its text.
 
-#include <windows.h>
+#include "ui/win32/win32.h"
 
 #include <string>
 
