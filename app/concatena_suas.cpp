@@ -12,7 +12,7 @@
 #include "sua/path_separator.h"
 #include "sua/paths.h"
 #include "sua/run_error.h"
-#include "sua/text_compare.h"
+#include "sua/code_page.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
 
@@ -31,7 +31,7 @@ char LastCharacterUpperCased(const std::string& text) {
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {
-  if (EqualsIgnoringCase(a, b)) return true;
+  if (EqualIgnoringCase(std::string_view(a), std::string_view(b))) return true;
   std::error_code code;
   return std::filesystem::equivalent(fs::ToPath(a), fs::ToPath(b), code) && !code;
 }
@@ -129,7 +129,7 @@ bool FQEB_SUA::IsPieceUnsafe(const Intake& intake, const std::string& piece_name
                              const std::string& piece_folder) const {
   // A piece of the first file's name, or one taken from the work folder,
   // would be copied onto a file the run is working on.
-  return EqualsIgnoringCase(piece_name, intake.first_name) ||
+  return EqualIgnoringCase(std::string_view(piece_name), std::string_view(intake.first_name)) ||
          SameFolder(piece_folder, intake.work_folder + kPathSeparator);
 }
 

@@ -3,6 +3,7 @@
 #include <new>
 #include <system_error>
 
+#include "sua/code_page.h"
 #include "sua/path_separator.h"
 #include "sua/run_error.h"
 #include "ui/mensaje.h"
@@ -18,7 +19,8 @@ FQEB_SUA::FQEB_SUA(ui::WindowSystem& ws) : ws_(ws) {
 }
 
 void FQEB_SUA::PreZipFile(std::string& comment, const std::string& /*source*/) const {
-  comment = zip::FGCifraXor(state_.RegValClave, zip::kLlaveComentario);
+  // The scrambler works on the code-page characters the record was written in.
+  comment = zip::FGCifraXor(Utf8ToCp1252(state_.RegValClave), zip::kLlaveComentario);
 }
 
 void FQEB_SUA::ReportError(long number, const std::string& description) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
@@ -15,8 +16,14 @@
 namespace qeb::fs {
 namespace stdfs = std::filesystem;
 
+// Text that is no UTF-8 cannot name a Windows file: a RunError, as every
+// other failure here.
 stdfs::path ToPath(const std::string& utf8) {
-  return stdfs::path(std::u8string(utf8.begin(), utf8.end()));
+  try {
+    return stdfs::path(std::u8string(utf8.begin(), utf8.end()));
+  } catch (const std::system_error& error) {
+    throw ErrorFromCode(error.code());
+  }
 }
 
 std::string ToUtf8(const stdfs::path& path) {
@@ -56,7 +63,12 @@ bool IsRegularStream(std::FILE* stream) {
 }  // namespace
 
 std::optional<File> File::TryOpen(const std::string& path, Mode mode) noexcept {
-  std::FILE* stream = OpenStream(path, mode);
+  std::FILE* stream = nullptr;
+  try {
+    stream = OpenStream(path, mode);
+  } catch (const RunError&) {
+    return std::nullopt;
+  }
   if (stream == nullptr) return std::nullopt;
   if (!IsRegularStream(stream)) {
     std::fclose(stream);
@@ -134,6 +146,17 @@ uint64_t File::Size() {
   return static_cast<uint64_t>(info.st_size);
 }
 
+void File::Truncate(uint64_t size) {
+  errno = 0;
+  if (std::fflush(stream_) != 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+#ifdef _WIN32
+  const int failed = _chsize_s(_fileno(stream_), static_cast<long long>(size));
+  if (failed != 0) throw ErrorFromErrno(failed);
+#else
+  if (ftruncate(fileno(stream_), static_cast<off_t>(size)) != 0) throw ErrorFromErrno(errno);
+#endif
+}
+
 void File::FlushToDisk() {
   errno = 0;
   if (std::fflush(stream_) != 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
@@ -155,13 +178,33 @@ void File::CloseQuietly() noexcept {
   if (stream_ != nullptr) std::fclose(std::exchange(stream_, nullptr));
 }
 
+// Copies into a fresh file beside the destination and then puts that file in
+// the destination's place. A destination that is the source itself under
+// another spelling keeps its data, and an existing destination is replaced
+// even where the library's copy_file refuses (MinGW's takes any two files on
+// one drive for the same file). The new file is writable whatever the source.
 void CopyFile(const std::string& from, const std::string& to) {
-  std::error_code code;
-  stdfs::copy_file(ToPath(from), ToPath(to), stdfs::copy_options::overwrite_existing, code);
-  if (code) throw ErrorFromCode(code);
-  stdfs::permissions(ToPath(to), stdfs::perms::owner_read | stdfs::perms::owner_write,
-                     stdfs::perm_options::add, code);
-  if (code) throw ErrorFromCode(code);
+  const std::string partial = to + ".qeb-partial";
+  try {
+    File source = File::Open(from, File::Mode::kRead);
+    File copy = File::Open(partial, File::Mode::kWrite);
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+      errno = 0;
+      const size_t got = source.Read(buffer.data(), buffer.size());
+      copy.Write(buffer.data(), got);
+      if (got == buffer.size()) continue;
+      if (source.Failed()) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+      break;
+    }
+    source.Close();
+    copy.Close();
+    ReplaceFile(partial, to);
+  } catch (...) {
+    std::error_code ignored;
+    stdfs::remove(ToPath(partial), ignored);
+    throw;
+  }
 }
 
 void DeleteFile(const std::string& path) {
@@ -205,27 +248,35 @@ std::string CurrentFolder() {
   return ToUtf8(here);
 }
 
-bool FolderExists(const std::string& path) noexcept {
+bool FolderExists(const std::string& path) noexcept try {
   std::error_code code;
   return !path.empty() && stdfs::is_directory(ToPath(path), code);
+} catch (const RunError&) {
+  return false;
 }
 
-bool RegularFileExists(const std::string& path) noexcept {
+bool RegularFileExists(const std::string& path) noexcept try {
   std::error_code code;
   return !path.empty() && stdfs::is_regular_file(ToPath(path), code);
+} catch (const RunError&) {
+  return false;
 }
 
-bool AnythingExists(const std::string& path) noexcept {
+bool AnythingExists(const std::string& path) noexcept try {
   std::error_code code;
   return !path.empty() && stdfs::exists(ToPath(path), code);
+} catch (const RunError&) {
+  return false;
 }
 
-std::optional<uint64_t> FileSize(const std::string& path) noexcept {
+std::optional<uint64_t> FileSize(const std::string& path) noexcept try {
   if (path.empty()) return std::nullopt;
   std::error_code code;
   const uintmax_t size = stdfs::file_size(ToPath(path), code);
   if (code) return std::nullopt;
   return static_cast<uint64_t>(size);
+} catch (const RunError&) {
+  return std::nullopt;
 }
 
 }  // namespace qeb::fs

@@ -44,6 +44,8 @@ class File {
   void Seek(uint64_t offset);  // from the start
   uint64_t Tell();
   uint64_t Size();
+  // Cuts the file to `size` bytes; the position is left where it was.
+  void Truncate(uint64_t size);
   // Flushes the C buffer and asks the system to put the data on the disk.
   void FlushToDisk();
   // Closes; a failure to close a written file is an error.

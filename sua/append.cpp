@@ -1,0 +1,143 @@
+#include "sua/append.h"
+
+#include <exception>
+#include <optional>
+#include <string_view>
+
+#include "sua/code_page.h"
+#include "sua/file_system.h"
+#include "sua/paths.h"
+#include "sua/run_error.h"
+#include "sua/validation_record.h"
+#include "ui/mensaje.h"
+
+namespace qeb {
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+
+// "FGAppendFile:2 No such file or directory": the name, a colon, the number,
+// one blank and the description.
+void ReportError(ui::WindowSystem& ws, const std::string& operation, const RunError& error) {
+  ui::FGMensaje(ws, "E", operation + ":" + error.OperatorText());
+}
+
+// Names that differ only in letter case name the same file on Windows.
+bool SameFileName(const std::string& a, const std::string& b) {
+  return EqualIgnoringCase(std::string_view(a), std::string_view(b));
+}
+
+// Keeps in `tail` the last characters of everything passed in, at most the
+// length of a validation record.
+void KeepTail(std::string& tail, const std::string& piece) {
+  if (piece.size() >= kValidationRecordLength) {
+    tail.assign(piece, piece.size() - kValidationRecordLength);
+    return;
+  }
+  tail += piece;
+  if (tail.size() > kValidationRecordLength) tail.erase(0, tail.size() - kValidationRecordLength);
+}
+
+}  // namespace
+
+// A piece holds at least one character: a read that could deliver none is a
+// failure, so a caller that reads until the end always moves on.
+bool FGLeeCaractArch(SuaTextFile& fh, int16_t pcarac, std::string& texto) {
+  try {
+    if (pcarac < 1) return false;
+    const uint64_t start = fh.Position();
+    const uint64_t remaining = fh.Length() >= start ? fh.Length() - start + 1 : 0;
+    uint64_t count = remaining > static_cast<uint64_t>(pcarac) + 1 ? pcarac : remaining;
+    if (count == 0) return false;
+    try {
+      fh.Read(count, texto);
+      return true;
+    } catch (const RunError& error) {
+      if (error.number() != kErrPastEndOfFile) return false;
+    }
+    // The data ends inside the piece; if it ends at the piece's last character
+    // (a final end-of-data mark), one character fewer can still be read.
+    if (--count == 0) return false;
+    fh.SetPosition(start);
+    fh.Read(count, texto);
+    return true;
+  } catch (const std::exception&) {
+    return false;  // including a piece too large for the memory left
+  }
+}
+
+bool FGAppendFile(RunState& state, ui::WindowSystem& ws, const std::string& src_file,
+                  const std::string& file_to_app, const std::string& tgt_file, int16_t long_reg) {
+  if (!FGExisteArch(src_file) || !FGExisteArch(file_to_app)) return false;
+  const bool record_mode = long_reg != 0;
+
+  // Both files are closed by their owners on every path; a failure to close
+  // the source is passed over.
+  std::optional<fs::File> target;
+  std::optional<SuaTextFile> source;
+  try {
+    // When the target is the source, the data goes to the end of the source.
+    const bool same_file = SameFileName(tgt_file, src_file);
+    if (!same_file) fs::CopyFile(src_file, tgt_file);
+    target.emplace(fs::File::Open(same_file ? src_file : tgt_file, fs::File::Mode::kAppend));
+    source.emplace(file_to_app);
+  } catch (const RunError& error) {
+    ReportError(ws, "FGAppendFile", error);
+    return false;
+  }
+
+  std::string tail;
+  while (!source->AtEnd()) {
+    // A fresh piece each time, so that one piece at most is held at once.
+    std::string piece;
+    if (!FGLeeCaractArch(*source, record_mode ? long_reg : kBlockLength, piece)) return false;
+    // A lost write leaves the joined file unusable, so the operator hears of
+    // it; so does a failure to flush or close it below.
+    try {
+      target->Write(piece.data(), piece.size());
+      if (record_mode) target->Write(kLineBreak.data(), kLineBreak.size());
+    } catch (const RunError& error) {
+      ReportError(ws, "FGAppendFile", error);
+      return false;
+    }
+    KeepTail(tail, piece);
+  }
+
+  source->Close();
+  try {
+    target->FlushToDisk();
+    target->Close();
+  } catch (const RunError& error) {
+    ReportError(ws, "FGAppendFile", error);
+    return false;
+  }
+  ExtractValidationFields(tail, state);
+  return true;
+}
+
+bool FGRegValFile(RunState& state, ui::WindowSystem& ws, const std::string& src_file) {
+  if (!FGExisteArch(src_file)) return false;
+  std::optional<SuaTextFile> file;
+  try {
+    file.emplace(src_file);
+  } catch (const RunError& error) {
+    ReportError(ws, "FGRegValFile", error);
+    return false;
+  }
+
+  // From here a failing step is passed over: a file shorter than a record, or
+  // with an end-of-data mark among its last characters, gives an empty tail.
+  std::string tail;
+  try {
+    if (file->Length() >= kValidationRecordLength)
+      file->SetPosition(file->Length() - kValidationRecordLength + 1);
+    file->Read(kValidationRecordLength, tail);
+  } catch (const std::exception&) {
+  }
+  if (!tail.starts_with(kValidationRecordType)) state.RegValErroneo = Cp1252ToUtf8(tail);
+  ExtractValidationFields(tail, state);
+  file->Close();
+  return true;
+}
+
+}  // namespace qeb
