@@ -1,0 +1,196 @@
+#include "zip_test_support.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "sua/file_system.h"
+#include "zip/zip_writer.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace qeb::zip::testing_zip {
+namespace stdfs = std::filesystem;
+
+TempFolder::TempFolder() {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const stdfs::path candidate =
+        stdfs::temp_directory_path() / ("qeb_zip_" + std::to_string(random()));
+    if (stdfs::create_directory(candidate)) {
+      root_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary folder");
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  stdfs::remove_all(root_, ignored);
+}
+
+std::string TempFolder::Path(const std::string& relative) const {
+  return fs::ToUtf8((root_ / fs::ToPath(relative)).make_preferred());
+}
+
+std::string TempFolder::Root() const {
+  return fs::ToUtf8(root_);
+}
+
+std::string TempFolder::Write(const std::string& relative, const std::string& bytes) const {
+  const std::string path = Path(relative);
+  stdfs::create_directories(fs::ToPath(path).parent_path());
+  WriteAll(path, bytes);
+  return path;
+}
+
+std::vector<std::string> TempFolder::List() const {
+  std::vector<std::string> found;
+  for (const auto& item : stdfs::recursive_directory_iterator(root_)) {
+    std::string relative = fs::ToUtf8(item.path().lexically_relative(root_).generic_u8string());
+    if (item.is_directory()) relative += '/';
+    found.push_back(relative);
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(fs::ToPath(path), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::ofstream out(fs::ToPath(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ignored;
+  return stdfs::exists(fs::ToPath(path), ignored);
+}
+
+std::string RandomBytes(size_t length, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::string bytes(length, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+std::string Text(size_t length, uint32_t seed) {
+  static const char* const kWords[] = {"cuota ",  "IMSS ",     "patron ", "0123456789 ",
+                                       "SUA\r\n", "registro ", "06",      "aportacion "};
+  std::mt19937 random(seed);
+  std::string text;
+  while (text.size() < length) text += kWords[random() % 8];
+  text.resize(length);
+  return text;
+}
+
+size_t StringSource::Read(uint8_t* buffer, size_t count) {
+  const size_t take = std::min(count, bytes_.size() - at_);
+  std::copy_n(bytes_.data() + at_, take, reinterpret_cast<char*>(buffer));
+  at_ += take;
+  return take;
+}
+
+std::string BuildArchive(const std::vector<MemoryEntry>& entries) {
+  TempFolder folder;
+  const std::string path = folder.Path("built.zip");
+  {
+    fs::File out = fs::File::Open(path, fs::File::Mode::kWrite);
+    ZipWriter writer(out);
+    for (const MemoryEntry& entry : entries) {
+      StringSource data(entry.data);
+      writer.AddFile({entry.name, entry.comment, {}}, data);
+    }
+    writer.Finish();
+    out.Close();
+  }
+  return ReadAll(path);
+}
+
+ReadBack ReadArchive(const std::string& bytes) {
+  MemoryArchive input({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  ZipReader reader(input);
+  ReadBack back{reader.entries(), {}};
+  for (const ZipEntry& entry : reader.entries()) {
+    StringSink sink;
+    if (!entry.IsFolder()) reader.Extract(entry, sink);
+    back.data.push_back(sink.bytes);
+  }
+  return back;
+}
+
+bool ToolAvailable(const std::string& tool) {
+#ifdef _WIN32
+  (void)tool;
+  return false;
+#else
+  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+#endif
+}
+
+ToolResult RunTool(const std::string& command) {
+  ToolResult result;
+#ifdef _WIN32
+  (void)command;
+#else
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    result.output.append(buffer, got);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  return result;
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+ToolResult RunPython(const std::string& script, const std::vector<std::string>& arguments) {
+  TempFolder folder;
+  const std::string path = folder.Write("script.py", script);
+  std::string command = "python3 ";
+  command += Quote(path);
+  for (const std::string& argument : arguments) {
+    command += ' ';
+    command += Quote(argument);
+  }
+  return RunTool(command);
+}
+
+uint16_t ReadU16(const std::string& bytes, size_t at) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes.at(at)) |
+                               static_cast<uint8_t>(bytes.at(at + 1)) << 8);
+}
+
+uint32_t ReadU32(const std::string& bytes, size_t at) {
+  return ReadU16(bytes, at) | uint32_t{ReadU16(bytes, at + 2)} << 16;
+}
+
+void PutU16(std::string& bytes, size_t at, uint16_t value) {
+  bytes.at(at) = static_cast<char>(value);
+  bytes.at(at + 1) = static_cast<char>(value >> 8);
+}
+
+void PutU32(std::string& bytes, size_t at, uint32_t value) {
+  PutU16(bytes, at, static_cast<uint16_t>(value));
+  PutU16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
+}
+
+}  // namespace qeb::zip::testing_zip

@@ -1,0 +1,109 @@
+#include "zip/zip_writer.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "zip/deflate_codec.h"
+#include "zip/zip_errors.h"
+#include "zip/zip_format.h"
+
+namespace qeb::zip {
+namespace {
+
+// 0xFFFF entries would be read as the Zip64 marker.
+constexpr size_t kMaxEntries = format::kZip64Marker16 - 1;
+
+void WriteAt(fs::File& out, uint64_t offset, const std::vector<uint8_t>& bytes) {
+  out.Seek(offset);
+  out.Write(bytes.data(), bytes.size());
+}
+
+CentralHeader CentralFor(const LocalHeader& local, const NewEntry& entry, uint32_t offset) {
+  CentralHeader central;
+  central.version_made_by = format::kVersionMadeBy;
+  central.version_needed = local.version_needed;
+  central.flags = local.flags;
+  central.method = local.method;
+  central.dos_time = local.dos_time;
+  central.dos_date = local.dos_date;
+  central.crc32 = local.crc32;
+  central.compressed_size = local.compressed_size;
+  central.uncompressed_size = local.uncompressed_size;
+  central.external_attributes = format::kDosAttributeArchive;
+  central.local_header_offset = offset;
+  central.name = local.name;
+  central.comment = entry.comment;
+  return central;
+}
+
+}  // namespace
+
+bool NeedsUtf8Flag(const std::string& name) {
+  return std::any_of(name.begin(), name.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+void ZipWriter::AddFile(const NewEntry& entry, EntrySource& data) {
+  if (central_.size() >= kMaxEntries) throw ZipTooLargeError("demasiadas entradas");
+  FitField16(entry.comment.size(), "comentario de entrada demasiado largo");
+  const uint32_t offset = FitField32(end_, "archivo ZIP de 4 GiB o más");
+
+  LocalHeader local;
+  local.version_needed = format::kVersionDeflated;
+  local.flags = NeedsUtf8Flag(entry.name) ? format::kFlagUtf8 : 0;
+  local.method = format::kMethodDeflated;
+  local.dos_time = entry.modified.time;
+  local.dos_date = entry.modified.date;
+  local.name = entry.name;
+  const std::vector<uint8_t> provisional = EncodeLocalHeader(local);
+  WriteAt(out_, offset, provisional);
+
+  const uint64_t data_start = offset + provisional.size();
+  const StreamedData written = WriteData(data, data_start, local);
+  local.crc32 = written.crc32;
+  local.uncompressed_size = FitField32(written.raw_size, "el archivo tiene 4 GiB o más");
+  local.compressed_size = FitField32(written.stored_size, "el archivo tiene 4 GiB o más");
+  WriteAt(out_, offset, EncodeLocalHeader(local));
+
+  end_ = data_start + written.stored_size;
+  high_water_ = std::max(high_water_, end_);
+  central_.push_back(CentralFor(local, entry, offset));
+}
+
+StreamedData ZipWriter::WriteData(EntrySource& data, uint64_t data_start, LocalHeader& local) {
+  FileSink sink(out_);
+  const StreamedData deflated = DeflateAll(data, sink);
+  if (deflated.stored_size < deflated.raw_size) return deflated;
+
+  // Deflate did not help: write the data again as it is over the deflated
+  // bytes; Finish cuts off the tail that they leave.
+  high_water_ = std::max(high_water_, data_start + deflated.stored_size);
+  out_.Seek(data_start);
+  data.Rewind();
+  const StreamedData stored = StoreAll(data, sink);
+  if (stored.raw_size != deflated.raw_size || stored.crc32 != deflated.crc32)
+    throw SourceReadError(RunError(EIO, "el archivo cambió mientras se comprimía"));
+  local.method = format::kMethodStored;
+  local.version_needed = format::kVersionStored;
+  return stored;
+}
+
+void ZipWriter::Finish() {
+  EndRecord end;
+  end.central_dir_offset = FitField32(end_, "archivo ZIP de 4 GiB o más");
+  uint64_t central_size = 0;
+  out_.Seek(end_);
+  for (const CentralHeader& central : central_) {
+    const std::vector<uint8_t> bytes = EncodeCentralHeader(central);
+    out_.Write(bytes.data(), bytes.size());
+    central_size += bytes.size();
+  }
+  end.central_dir_size = FitField32(central_size, "directorio central de 4 GiB o más");
+  end.entries_on_disk = end.entries_total = static_cast<uint16_t>(central_.size());
+  const std::vector<uint8_t> record = EncodeEndRecord(end);
+  out_.Write(record.data(), record.size());
+  end_ += central_size + record.size();
+  if (high_water_ > end_) out_.Truncate(end_);
+}
+
+}  // namespace qeb::zip

@@ -1,0 +1,51 @@
+#pragma once
+// Writes a zip archive front to back into an open file: for each entry a
+// local header, then its data, then the header patched with the CRC-32 and
+// sizes (so no data descriptor is needed); at the end the central directory
+// and the end record. Memory stays at a few fixed buffers whatever the sizes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sua/file_system.h"
+#include "zip/deflate_codec.h"
+#include "zip/dos_time.h"
+#include "zip/streams.h"
+#include "zip/zip_headers.h"
+
+namespace qeb::zip {
+
+struct NewEntry {
+  std::string name;     // UTF-8, folders separated by '/'
+  std::string comment;  // stored byte for byte
+  DosDateTime modified;
+};
+
+class ZipWriter {
+ public:
+  // `out` is empty and stays open for the writer's life.
+  explicit ZipWriter(fs::File& out) : out_(out) {}
+
+  // Deflates the data, or stores it when deflate would not make it smaller.
+  // Throws ZipTooLargeError when the entry or the archive would need Zip64,
+  // SourceReadError when the data cannot be read, RunError when the archive
+  // cannot be written.
+  void AddFile(const NewEntry& entry, EntrySource& data);
+  // The central directory and the end record; then cuts off whatever an
+  // entry rewritten as stored left past the end.
+  void Finish();
+
+ private:
+  StreamedData WriteData(EntrySource& data, uint64_t data_start, LocalHeader& local);
+
+  fs::File& out_;
+  std::vector<CentralHeader> central_;
+  uint64_t end_ = 0;         // where the next record goes
+  uint64_t high_water_ = 0;  // the furthest byte ever written
+};
+
+// True when a name needs the UTF-8 flag (it is not plain ASCII).
+bool NeedsUtf8Flag(const std::string& name);
+
+}  // namespace qeb::zip
