@@ -48,7 +48,8 @@ FQEB_SUA::Exit FQEB_SUA::CheckAndPack(const Intake& intake) {
     return Exit::kError;
   }
   if (!NameMatchesValidationRecord(final_name, state_)) {
-    ui::FGMensaje(ws_, "E", "El nombre del archivo no corresponde a los datos generados por el SUA.");
+    ui::FGMensaje(ws_, "E",
+                  "El nombre del archivo no corresponde a los datos generados por el SUA.");
     DeleteIfPresent(joined);
     return Exit::kError;
   }

@@ -8,11 +8,11 @@
 
 #include "app/main_window.h"
 #include "sua/append.h"
+#include "sua/code_page.h"
 #include "sua/file_system.h"
 #include "sua/path_separator.h"
 #include "sua/paths.h"
 #include "sua/run_error.h"
-#include "sua/code_page.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
 
@@ -20,7 +20,8 @@ namespace qeb {
 namespace {
 
 constexpr const char* kPreparando = "Preparando información";
-constexpr const char* kNombreNoCorresponde = "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
+constexpr const char* kNombreNoCorresponde =
+    "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
 constexpr const char* kNoConcatenado = "No fue posible concatenar el archivo";
 constexpr int kDialogFlags = ui::kDialogFileMustExist + ui::kDialogHideReadOnly;
 
@@ -70,9 +71,9 @@ FQEB_SUA::Exit FQEB_SUA::RunSteps() {
   cm_dialog1_.file_name.clear();
   state_.DiscosLeidos = 0;
   state_.RegValDiscos = 0;
-  ws_.MessageBox("Por favor inserte el diskette #" + std::to_string(state_.DiscosLeidos) +
-                     " en la unidad A:",
-                 ui::ApplicationTitle(ui::kConcatenacion, "1.1"), ui::kIconInformation);
+  ws_.MessageBox(
+      "Por favor inserte el diskette #" + std::to_string(state_.DiscosLeidos) + " en la unidad A:",
+      ui::ApplicationTitle(ui::kConcatenacion, "1.1"), ui::kIconInformation);
   cm_dialog1_.initial_folder = "A:";
   cm_dialog1_.filter = "SUA (*.SU0;*.SUA)|*.SU0;*.SUA";
   cm_dialog1_.flags = kDialogFlags;

@@ -37,9 +37,13 @@ void FMSG_SUA::Form_Load() {
   });
 }
 
-void FMSG_SUA::Form_Activate() { ws_.ProcessPendingEvents(); }
+void FMSG_SUA::Form_Activate() {
+  ws_.ProcessPendingEvents();
+}
 
-bool FMSG_SUA::Form_QueryUnload() { return !ws_.ProgressText().empty(); }
+bool FMSG_SUA::Form_QueryUnload() {
+  return !ws_.ProgressText().empty();
+}
 
 std::string ProgressLine(const std::string& texto) {
   if (texto.size() >= 2 && texto.compare(texto.size() - 2, 2, "..") == 0) return texto;

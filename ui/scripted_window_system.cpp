@@ -7,9 +7,13 @@
 
 namespace qeb::ui {
 
-ScriptedWindowSystem::ScriptedWindowSystem() { windows_.push_back({false, true, false}); }
+ScriptedWindowSystem::ScriptedWindowSystem() {
+  windows_.push_back({false, true, false});
+}
 
-void ScriptedWindowSystem::QueueAnswer(int answer) { answers_.push_back(answer); }
+void ScriptedWindowSystem::QueueAnswer(int answer) {
+  answers_.push_back(answer);
+}
 
 void ScriptedWindowSystem::QueueDialogPath(const std::string& path) {
   dialog_answers_.push_back({OpenDialogResult::Outcome::kChosen, path, 0, ""});
@@ -61,7 +65,9 @@ void ScriptedWindowSystem::DestroyProgressWindow() {
   progress_text_.clear();
 }
 
-void ScriptedWindowSystem::Beep() { Record("Beep"); }
+void ScriptedWindowSystem::Beep() {
+  Record("Beep");
+}
 
 int ScriptedWindowSystem::MessageBox(const std::string& text, const std::string& title, int style) {
   Record("MessageBox", text);
@@ -71,11 +77,13 @@ int ScriptedWindowSystem::MessageBox(const std::string& text, const std::string&
   if (answers_.empty()) throw std::logic_error("no answer queued for the box \"" + text + "\"");
   const int answer = answers_.front();
   answers_.pop_front();
-  const bool valid = (buttons == kButtonsOkCancel && (answer == kAnswerOk || answer == kAnswerCancel)) ||
-                     (buttons == kButtonsYesNo && (answer == kAnswerYes || answer == kAnswerNo)) ||
-                     (buttons == kButtonsYesNoCancel &&
-                      (answer == kAnswerYes || answer == kAnswerNo || answer == kAnswerCancel));
-  if (!valid) throw std::logic_error("the box \"" + text + "\" cannot answer " + std::to_string(answer));
+  const bool valid =
+      (buttons == kButtonsOkCancel && (answer == kAnswerOk || answer == kAnswerCancel)) ||
+      (buttons == kButtonsYesNo && (answer == kAnswerYes || answer == kAnswerNo)) ||
+      (buttons == kButtonsYesNoCancel &&
+       (answer == kAnswerYes || answer == kAnswerNo || answer == kAnswerCancel));
+  if (!valid)
+    throw std::logic_error("the box \"" + text + "\" cannot answer " + std::to_string(answer));
   return answer;
 }
 
@@ -156,7 +164,9 @@ void ScriptedWindowSystem::EnableTopLevelWindow(int index, bool enabled) {
   windows_.at(static_cast<size_t>(index)).enabled = enabled;
 }
 
-void ScriptedWindowSystem::ProcessPendingEvents() { Record("ProcessPendingEvents"); }
+void ScriptedWindowSystem::ProcessPendingEvents() {
+  Record("ProcessPendingEvents");
+}
 
 Extent ScriptedWindowSystem::ScreenSize() {
   Record("ScreenSize");

@@ -4,12 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <fstream>
 #include <random>
 #include <regex>
 
@@ -29,8 +23,6 @@ const std::string kFormat =
     "Error en el formato de la información, se esperaba registro de Validación";
 const std::string kName = "El nombre del archivo no corresponde a los datos generados por el SUA.";
 const std::string kNotValidated = "No fue posible validar el Nombre del Archivo.";
-
-Box Copied(const std::string& archive) { return Info("El archivo concatenado se copió como: " + archive); }
 
 class CheckAndPack : public RunTest {
  protected:
@@ -113,9 +105,8 @@ TEST_F(CheckAndPack, LeftoverJoinedFileIsDeletedBeforeTheRename) {
   RunSplit(set.pieces);
 
   EXPECT_EQ(ws_.boxes().back(), Copied(ArchivePath()));
-  const stdfs::path expected = root_ / "expected.SUA";
-  WriteFile(expected, set.data);
-  EXPECT_TRUE(ReadWithPython(ArchivePath(), expected.string()).content_equal);
+  const std::string expected = ExpectedFile(set.data);
+  EXPECT_TRUE(ReadWithPython(ArchivePath(), expected).content_equal);
 }
 
 TEST_F(CheckAndPack, SplitSetWhoseLastPieceEndsInALineBreakFailsTheCount) {
@@ -136,7 +127,8 @@ TEST_F(CheckAndPack, LineBreakAfterTheRecordFailsTheFormatAndDeletesTheJoinedFil
   RunWhole(kName8 + ".SUA", Data(20, 1) + "\r\n");
   EXPECT_THAT(ws_.boxes(), ElementsAre(FirstPrompt(), Error(kFormat)));
   EXPECT_THAT(FilesIn(Work()), IsEmpty());
-  EXPECT_EQ(app_->state().RegValErroneo.substr(0, 4), Data(20, 1).substr(Data(20, 1).size() - 293, 4));
+  EXPECT_EQ(app_->state().RegValErroneo.substr(0, 4),
+            Data(20, 1).substr(Data(20, 1).size() - 293, 4));
 }
 
 TEST_F(CheckAndPack, ShortWholeFileFailsTheNameRule) {
@@ -195,34 +187,15 @@ TEST_F(CheckAndPack, FailedPackingNeverReportsAnEarlierArchiveAsWritten) {
   WriteFile(ArchivePath(), earlier_archive);
   ws_.QueueDialogPath(PutWhole("A:", kName8 + ".SUA", data));
 
-  // A real disk-full: the copy of the file fits under the limit, its archive does not.
-  const stdfs::path report = root_ / "boxes.txt";
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{data.size() + 40, data.size() + 40};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    app_->Form_Load();
-    std::ofstream out(report);
-    for (const Box& box : ws_.boxes()) out << box.style << '|' << box.title << '|' << box.text << '\n';
-    out.close();
-    _exit(out ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  ws_ = ui::ScriptedWindowSystem();  // the child used the script
-
-  std::ifstream in(report);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[1].substr(0, lines[1].find('|')), "16");
-  EXPECT_NE(lines[1].find("Compresión de SUA's"), std::string::npos);
-  EXPECT_EQ(lines[2], "16|" + kTitle10 + "|El archivo concatenado NO se copió.");
+  // A real full disk: the copy of the file fits under the limit, its archive does not.
+  const auto boxes = RunWithFileSizeLimit(data.size() + 40);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[1].title, "Q.E.B. ( Compresión de SUA's ) V1.0");
+  EXPECT_EQ(boxes[1].text, zip::ZipErrorText(150));
+  EXPECT_EQ(boxes[2], NotCopied());
   EXPECT_EQ(ReadFile(ArchivePath()), earlier_archive);
-  EXPECT_THAT(FilesIn(Work()), ElementsAre(kName8 + ".ZIP")) << "no joined or temporary file is left";
+  EXPECT_THAT(FilesIn(Work()), ElementsAre(kName8 + ".ZIP"))
+      << "no joined or temporary file is left";
 }
 
 }  // namespace

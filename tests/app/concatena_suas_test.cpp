@@ -17,7 +17,8 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 namespace stdfs = std::filesystem;
 
-const std::string kNombreNoCorresponde = "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
+const std::string kNombreNoCorresponde =
+    "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
 const std::string kNoConcatenado = "No fue posible concatenar el archivo";
 
 std::string Data(size_t records, int disk_count) {
@@ -33,8 +34,6 @@ std::string Joined(const std::vector<std::string>& pieces) {
   for (const std::string& piece : pieces) joined += piece;
   return joined;
 }
-
-Box Copied(const std::string& archive) { return Info("El archivo concatenado se copió como: " + archive); }
 
 using Intake = RunTest;
 
@@ -52,7 +51,8 @@ TEST_F(Intake, FirstDialogCancelledEndsSilentlyWithoutWorkFolder) {
   EXPECT_EQ(dialog.filter_index, 1);
   EXPECT_TRUE(dialog.cancel_error);
   EXPECT_EQ(dialog.title, "Verificación para Cuotas IMSS (SUA)");
-  EXPECT_FALSE(ws_.progress_up_at_dialogs()[0]) << "the first dialog opens with the progress window down";
+  EXPECT_FALSE(ws_.progress_up_at_dialogs()[0])
+      << "the first dialog opens with the progress window down";
   EXPECT_FALSE(stdfs::exists(Work()));
 }
 
@@ -162,9 +162,8 @@ TEST_F(Intake, DiskettePromptsAndFiltersFollowThePieceNumber) {
   EXPECT_EQ(app_->state().DiscosLeidos, 4);
 
   // The archive holds one entry, the joined bytes, with the scrambled comment.
-  const stdfs::path expected = root_ / "expected.SUA";
-  WriteFile(expected, Joined(pieces));
-  const PythonView view = ReadWithPython(ArchivePath(), expected.string());
+  const std::string expected = ExpectedFile(Joined(pieces));
+  const PythonView view = ReadWithPython(ArchivePath(), expected);
   ASSERT_TRUE(view.available);
   EXPECT_TRUE(view.testzip_clean);
   EXPECT_THAT(view.names, ElementsAre(kName8 + ".SUA"));
@@ -247,9 +246,8 @@ TEST_F(Intake, LeftoverCopyOfAPieceIsReplacedByTheDisketteOne) {
   RunProgram();
 
   EXPECT_THAT(ws_.boxes().back(), Copied(ArchivePath()));
-  const stdfs::path expected = root_ / "expected.SUA";
-  WriteFile(expected, Joined(pieces));
-  const PythonView view = ReadWithPython(ArchivePath(), expected.string());
+  const std::string expected = ExpectedFile(Joined(pieces));
+  const PythonView view = ReadWithPython(ArchivePath(), expected);
   EXPECT_TRUE(view.content_equal);
 }
 
@@ -285,7 +283,9 @@ TEST_P(UnsafePiece, IsRefusedAndTheFirstCopyStaysIntact) {
   EXPECT_THAT(ws_.boxes(), ElementsAre(FirstPrompt(), MoreDiskettes(), InsertDiskette(1, "A:"),
                                        Error(kNoConcatenado)));
   EXPECT_EQ(ReadFile(Work() / (kName8 + ".SU0")), pieces[0]);
-  if (!in_work_folder.empty()) EXPECT_EQ(ReadFile(in_work_folder), pieces[1]);
+  if (!in_work_folder.empty()) {
+    EXPECT_EQ(ReadFile(in_work_folder), pieces[1]) << "the chosen file is left alone";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, UnsafePiece,

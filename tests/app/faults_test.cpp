@@ -5,13 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
-#include <fstream>
 #include <regex>
 #include <thread>
 
@@ -28,8 +25,6 @@ namespace stdfs = std::filesystem;
 
 const std::string kNoConcatenado = "No fue posible concatenar el archivo";
 const std::string kCount = "La cantidad de discos no corresponde con los esperados.";
-
-Box Copied(const std::string& archive) { return Info("El archivo concatenado se copió como: " + archive); }
 
 bool IsRunTimeErrorReport(const Box& box) {
   return box.style == ui::kIconStop && box.title == kTitle10 &&
@@ -51,46 +46,18 @@ class Faults : public RunTest {
     }
     if (asked_after_last) ws_.QueueAnswer(ui::kAnswerNo);
   }
-  std::string Expected(const std::string& bytes) {
-    const stdfs::path path = root_ / "expected.bin";
-    WriteFile(path, bytes);
-    return path.string();
-  }
-  // Runs the program in a child whose files may not grow past `limit` bytes;
-  // returns the boxes it showed, one "style|text" line each.
-  std::vector<std::string> RunWithFileSizeLimit(rlim_t limit) {
-    const stdfs::path report = root_ / "boxes.txt";
-    const pid_t child = fork();
-    if (child == 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit rl{limit, limit};
-      setrlimit(RLIMIT_FSIZE, &rl);
-      app_->Form_Load();
-      std::ofstream out(report);
-      for (const Box& box : ws_.boxes()) out << box.style << '|' << box.text << '\n';
-      out.close();
-      _exit(out ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    ws_ = ui::ScriptedWindowSystem();  // the child used the script
-    std::ifstream in(report);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
 };
 
 TEST_F(Faults, DiskFullWhileAppendingIsReportedAndNothingIsPacked) {
   const auto pieces = Pieces(2, 400);
   QueueSplit(PutPieces("A:", pieces));
   // Each piece's copy fits; the joined file does not.
-  const auto lines = RunWithFileSizeLimit(std::max(pieces[0].size(), pieces[1].size()) + 100);
+  const auto boxes = RunWithFileSizeLimit(std::max(pieces[0].size(), pieces[1].size()) + 100);
 
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_THAT(lines[3], StartsWith("16|FGAppendFile:"));
-  EXPECT_EQ(lines[4], "16|" + kNoConcatenado);
+  ASSERT_EQ(boxes.size(), 5u);
+  EXPECT_THAT(boxes[3].text, StartsWith("FGAppendFile:"));
+  EXPECT_EQ(boxes[3].style, ui::kIconStop);
+  EXPECT_EQ(boxes[4], Error(kNoConcatenado));
   EXPECT_THAT(FilesIn(Work()), ElementsAre(kName8 + ".SU0")) << "the piece's copy is deleted";
 }
 
@@ -125,7 +92,7 @@ TEST_F(Faults, PiecePathThatIsAFolderIsARunTimeError) {
 // Where a 0x1A mark lies in the last piece decides how much of it is data.
 struct MarkCase {
   std::string name;
-  long at;  // position of the mark from the start of the piece; -1: its last byte
+  long at;              // position of the mark from the start of the piece; -1: its last byte
   std::string outcome;  // "packed", "count" or "not-appended"
 };
 
@@ -145,7 +112,7 @@ TEST_P(MarkInPiece, EndsTheDataWhereTheRunExpectsIt) {
   const Box& report = ws_.boxes().back();
   if (GetParam().outcome == "packed") {
     EXPECT_EQ(report, Copied(ArchivePath()));
-    const PythonView view = ReadWithPython(ArchivePath(), Expected(pieces[0] + original));
+    const PythonView view = ReadWithPython(ArchivePath(), ExpectedFile(pieces[0] + original));
     EXPECT_TRUE(view.content_equal) << "the mark is not part of the data";
   } else if (GetParam().outcome == "count") {
     // The data ends at the mark, so no validation record was appended.
@@ -158,12 +125,12 @@ TEST_P(MarkInPiece, EndsTheDataWhereTheRunExpectsIt) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Positions, MarkInPiece,
-    ::testing::Values(MarkCase{"AtTheStart", 0, "count"}, MarkCase{"InTheMiddle", 1000, "not-appended"},
-                      MarkCase{"At32000thCharacter", 31999, "count"},
-                      MarkCase{"AsTheLastByte", -1, "packed"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Positions, MarkInPiece,
+                         ::testing::Values(MarkCase{"AtTheStart", 0, "count"},
+                                           MarkCase{"InTheMiddle", 1000, "not-appended"},
+                                           MarkCase{"At32000thCharacter", 31999, "count"},
+                                           MarkCase{"AsTheLastByte", -1, "packed"}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(Faults, EmptyLastPieceAppendsNothingAndFailsTheCount) {
   const std::string data = sample::MakeSuaData(kName8, 60, 21, 2);
@@ -180,7 +147,7 @@ TEST_F(Faults, LastPieceOfExactlyOneRecordIsPacked) {
   QueueSplit(PutPieces("A:", {data, record}));
   RunProgram();
   EXPECT_EQ(ws_.boxes().back(), Copied(ArchivePath()));
-  EXPECT_TRUE(ReadWithPython(ArchivePath(), Expected(data + record)).content_equal);
+  EXPECT_TRUE(ReadWithPython(ArchivePath(), ExpectedFile(data + record)).content_equal);
 }
 
 TEST_F(Faults, ThirtyPiecesAreJoinedInOrder) {
@@ -189,7 +156,7 @@ TEST_F(Faults, ThirtyPiecesAreJoinedInOrder) {
   RunProgram();
   EXPECT_EQ(app_->state().DiscosLeidos, 30);
   EXPECT_EQ(ws_.boxes().back(), Copied(ArchivePath()));
-  EXPECT_TRUE(ReadWithPython(ArchivePath(), Expected(set.data)).content_equal);
+  EXPECT_TRUE(ReadWithPython(ArchivePath(), ExpectedFile(set.data)).content_equal);
 }
 
 // An archive made by an earlier, successful packing.
@@ -233,7 +200,8 @@ TEST_F(Faults, KillDuringPackingLeavesTheEarlierArchiveWhole) {
   ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be killed";
   ws_ = ui::ScriptedWindowSystem();  // the child used the script
 
-  EXPECT_EQ(ReadFile(ArchivePath()), earlier) << "the archive path holds the earlier archive, whole";
+  EXPECT_EQ(ReadFile(ArchivePath()), earlier)
+      << "the archive path holds the earlier archive, whole";
 }
 
 }  // namespace

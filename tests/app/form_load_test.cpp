@@ -41,12 +41,13 @@ TEST_F(FormLoad, PreparesStateCentresAndTitlesThenRunsAndCloses) {
   });
   ASSERT_NE(text, calls.end());
   EXPECT_EQ(text->detail, "Preparando información...");
-  const auto caption = std::find_if(calls.begin(), calls.end(),
-                                    [](const auto& call) { return call.op == "SetMainWindowCaption"; });
-  const auto unload = std::find_if(caption, calls.end(),
-                                   [](const auto& call) { return call.op == "UnloadProgressWindow"; });
-  const auto prompt =
-      std::find_if(calls.begin(), calls.end(), [](const auto& call) { return call.op == "MessageBox"; });
+  const auto caption = std::find_if(calls.begin(), calls.end(), [](const auto& call) {
+    return call.op == "SetMainWindowCaption";
+  });
+  const auto unload = std::find_if(
+      caption, calls.end(), [](const auto& call) { return call.op == "UnloadProgressWindow"; });
+  const auto prompt = std::find_if(calls.begin(), calls.end(),
+                                   [](const auto& call) { return call.op == "MessageBox"; });
   EXPECT_LT(text, caption);
   EXPECT_LT(unload, prompt);
   EXPECT_THAT(ws_.boxes(), ElementsAre(FirstPrompt()));
@@ -63,7 +64,8 @@ TEST_F(FormLoad, SeparatorIsAppendedEvenWhenTheFolderEndsInOne) {
 TEST_F(FormLoad, ErrorWhileCentringGivesOneReportThenTheProgramEnds) {
   ws_.FailOperation("SetMainWindowLeft", 438, "Object doesn't support this property or method");
   RunProgram();
-  EXPECT_THAT(ws_.boxes(), ElementsAre(Error("438 Object doesn't support this property or method")));
+  EXPECT_THAT(ws_.boxes(),
+              ElementsAre(Error("438 Object doesn't support this property or method")));
   EXPECT_EQ(ws_.caption(), "");
   EXPECT_EQ(ws_.dialogs().size(), 0u);
   EXPECT_FALSE(ws_.busy_pointer());

@@ -1,7 +1,12 @@
 #include "run_fixture.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -15,9 +20,15 @@ namespace stdfs = std::filesystem;
 Box FirstPrompt() {
   return {"Por favor inserte el diskette #0 en la unidad A:", kTitle11, ui::kIconInformation};
 }
-Box Info(const std::string& text) { return {text, kTitle10, ui::kIconInformation}; }
-Box Error(const std::string& text) { return {text, kTitle10, ui::kIconStop}; }
-Box MoreDiskettes() { return {"¿Más diskettes?", kTitle10, ui::kIconQuestion + ui::kButtonsYesNo}; }
+Box Info(const std::string& text) {
+  return {text, kTitle10, ui::kIconInformation};
+}
+Box Error(const std::string& text) {
+  return {text, kTitle10, ui::kIconStop};
+}
+Box MoreDiskettes() {
+  return {"¿Más diskettes?", kTitle10, ui::kIconQuestion + ui::kButtonsYesNo};
+}
 Box InsertDiskette(int n, const std::string& drive) {
   return {"Inserte el diskette #" + std::to_string(n) + " en la unidad " + drive, kTitle10,
           ui::kIconQuestion + ui::kButtonsOkCancel};
@@ -25,7 +36,12 @@ Box InsertDiskette(int n, const std::string& drive) {
 Box ZipError(const std::string& text) {
   return {text, "Q.E.B. ( Compresión de SUA's ) V1.0", ui::kIconStop};
 }
-Box NotCopied() { return Error("El archivo concatenado NO se copió."); }
+Box NotCopied() {
+  return Error("El archivo concatenado NO se copió.");
+}
+Box Copied(const std::string& archive) {
+  return Info("El archivo concatenado se copió como: " + archive);
+}
 
 std::string ReadFile(const stdfs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -53,7 +69,8 @@ void RunTest::SetUp() {
   saved_current_folder_ = stdfs::current_path();
   std::random_device random;
   root_ = stdfs::temp_directory_path() / ("qeb-run-" + std::to_string(random()));
-  for (const char* folder : {"prog", "A:", "B:", "M:", "a:"}) stdfs::create_directories(root_ / folder);
+  for (const char* folder : {"prog", "A:", "B:", "M:", "a:"})
+    stdfs::create_directories(root_ / folder);
   stdfs::current_path(root_);
   ws_.SetProgramFolder((root_ / "prog").string());
   app_ = std::make_unique<FQEB_SUA>(ws_);
@@ -96,6 +113,38 @@ void RunTest::RunProgram() {
   EXPECT_FALSE(ws_.main_window_loaded());
 }
 
+std::vector<Box> RunTest::RunWithFileSizeLimit(size_t limit) {
+  const stdfs::path report = root_ / "boxes.txt";
+  const pid_t child = fork();
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+    const rlimit size_limit{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &size_limit);
+    app_->Form_Load();
+    std::ofstream out(report);
+    for (const Box& box : ws_.boxes())
+      out << box.style << '\n' << box.title << '\n' << box.text << '\n';
+    out.close();
+    _exit(out ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ws_ = ui::ScriptedWindowSystem();  // the child used the script
+  std::vector<Box> boxes;
+  std::ifstream in(report);
+  for (std::string style, title, text;
+       std::getline(in, style) && std::getline(in, title) && std::getline(in, text);)
+    boxes.push_back({text, title, std::stoi(style)});
+  return boxes;
+}
+
+std::string RunTest::ExpectedFile(const std::string& bytes) {
+  const stdfs::path path = root_ / "expected.bin";
+  WriteFile(path, bytes);
+  return path.string();
+}
+
 std::string Hex(const std::string& bytes) {
   static constexpr std::array<char, 16> kDigits{'0', '1', '2', '3', '4', '5', '6', '7',
                                                 '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
@@ -116,11 +165,12 @@ PythonView ReadWithPython(const std::string& archive, const std::string& expecte
       "infos = z.infolist()\n"
       "print(','.join(i.filename for i in infos))\n"
       "print(infos[0].comment.hex() if infos else '')\n"
-      "print('equal' if infos and z.read(infos[0]) == open(sys.argv[2], 'rb').read() else 'differ')\n";
+      "print('equal' if infos and z.read(infos[0]) == open(sys.argv[2], 'rb').read() else "
+      "'differ')\n";
   const stdfs::path script_path = stdfs::temp_directory_path() / "qeb-read-zip.py";
   WriteFile(script_path, script);
-  const std::string command =
-      "python3 '" + script_path.string() + "' '" + archive + "' '" + expected_content_file + "' 2>&1";
+  const std::string command = "python3 '" + script_path.string() + "' '" + archive + "' '" +
+                              expected_content_file + "' 2>&1";
   std::FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return view;
   std::string output;

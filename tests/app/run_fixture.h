@@ -30,6 +30,7 @@ Box MoreDiskettes();
 Box InsertDiskette(int n, const std::string& drive);
 Box ZipError(const std::string& text);
 Box NotCopied();
+Box Copied(const std::string& archive);
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
@@ -45,12 +46,18 @@ class RunTest : public ::testing::Test {
                        const std::string& data);
   // Writes each piece as NAME8.SU0, NAME8.SU1... on `drive`; returns the
   // dialog paths ("A:/S0307379.SU0"...).
-  std::vector<std::string> PutPieces(const std::string& drive, const std::vector<std::string>& pieces,
+  std::vector<std::string> PutPieces(const std::string& drive,
+                                     const std::vector<std::string>& pieces,
                                      const std::string& name8 = kName8);
   std::string DialogPath(const std::string& drive, const std::string& file_name) const;
 
   // Runs the program's load step, as starting the program does.
   void RunProgram();
+  // Runs it in a child process whose files may not grow past `limit` bytes (a
+  // real full disk); returns the boxes the child showed.
+  std::vector<Box> RunWithFileSizeLimit(size_t limit);
+  // Writes `bytes` to a file outside the diskettes and the work folder.
+  std::string ExpectedFile(const std::string& bytes);
 
   std::filesystem::path Work() const { return root_ / "prog" / "tmp"; }
   std::string WorkPath(const std::string& name) const { return (Work() / name).string(); }
