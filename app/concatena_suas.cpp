@@ -3,9 +3,9 @@
 // check_and_pack.cpp.
 
 #include <filesystem>
-#include <new>
 #include <system_error>
 
+#include "app/error_trap.h"
 #include "app/main_window.h"
 #include "sua/append.h"
 #include "sua/code_page.h"
@@ -42,13 +42,7 @@ bool SameFolder(const std::string& a, const std::string& b) {
 void FQEB_SUA::Concatena_SUAs() {
   Exit exit = Exit::kError;
   try {
-    try {
-      exit = RunSteps();
-    } catch (const std::bad_alloc&) {
-      throw RunError(7, "Memoria insuficiente");
-    } catch (const std::system_error& error) {
-      throw RunError(error.code().value(), error.code().message());
-    }
+    exit = WithRunErrors([&] { return RunSteps(); });
   } catch (const RunError& error) {
     // The error exit: steps that showed their own message leave no error.
     ReportError(error.number(), error.description());

@@ -1,8 +1,6 @@
 #include "app/main_window.h"
 
-#include <new>
-#include <system_error>
-
+#include "app/error_trap.h"
 #include "sua/code_page.h"
 #include "sua/path_separator.h"
 #include "sua/run_error.h"
@@ -29,11 +27,8 @@ void FQEB_SUA::ReportError(long number, const std::string& description) {
 
 void FQEB_SUA::Form_Load() {
   try {
-    try {
-      if (ws_.AnotherCopyRunning()) {
-        ws_.UnloadMainWindow();
-        return;
-      }
+    const bool another_copy = WithRunErrors([&] {
+      if (ws_.AnotherCopyRunning()) return true;
       state_.TituloApp = "Cuotas IMSS (SUA)";
       // The separator is appended whatever the folder text ends with.
       state_.RutaApp = ws_.ProgramFolder() + kPathSeparator;
@@ -45,10 +40,11 @@ void FQEB_SUA::Form_Load() {
       ws_.SetMainWindowCaption(ui::ApplicationTitle(ui::kConcatenacion, "1.0"));
       ui::FGMsgEspera(ws_, 0, "");
       Concatena_SUAs();
-    } catch (const std::bad_alloc&) {
-      throw RunError(7, "Memoria insuficiente");
-    } catch (const std::system_error& error) {
-      throw RunError(error.code().value(), error.code().message());
+      return false;
+    });
+    if (another_copy) {  // ends at once: no message, no progress window
+      ws_.UnloadMainWindow();
+      return;
     }
   } catch (const RunError& error) {
     try {
@@ -56,9 +52,10 @@ void FQEB_SUA::Form_Load() {
     } catch (const RunError&) {  // NOLINT(bugprone-empty-catch): the closing steps follow anyway
     }
   }
-  // Closing: every failure from here on is passed over.
+  // Closing: every failure from here on is passed over. FGMsgEspera never
+  // fails, so the window is always unloaded.
+  ui::FGMsgEspera(ws_, 0, "");
   try {
-    ui::FGMsgEspera(ws_, 0, "");
     ws_.UnloadMainWindow();
   } catch (const RunError&) {  // NOLINT(bugprone-empty-catch)
   }
