@@ -35,7 +35,8 @@ size_t DecodeOne(std::string_view text, size_t at, char32_t& code) {
   if (lead < 0x80) {
     code = lead;
     return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
+  }
+  if ((lead & 0xE0) == 0xC0) {
     length = 2, code = lead & 0x1F, minimum = 0x80;
   } else if ((lead & 0xF0) == 0xE0) {
     length = 3, code = lead & 0x0F, minimum = 0x800;

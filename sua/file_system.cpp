@@ -188,7 +188,7 @@ void CopyFile(const std::string& from, const std::string& to) {
   try {
     File source = File::Open(from, File::Mode::kRead);
     File copy = File::Open(partial, File::Mode::kWrite);
-    std::vector<char> buffer(64 * 1024);
+    std::vector<char> buffer(size_t{64} * 1024);
     for (;;) {
       errno = 0;
       const size_t got = source.Read(buffer.data(), buffer.size());
