@@ -14,7 +14,6 @@ namespace qeb::testing_run {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 namespace stdfs = std::filesystem;
 
 const std::string kNombreNoCorresponde =

@@ -8,17 +8,31 @@
 //   start                 start PROGRAM (its folder as the current folder)
 //   start-second          start a second copy; it must end on its own
 //                         without showing a window
-//   box                   wait for the next message box and report it
-//   dialog                wait for the Open dialog and report it
+//   box                   wait for the next message box and report its
+//                         title, buttons (the default marked "*"), icon
+//                         and text
+//   dialog                wait for the Open dialog and report its title,
+//                         folder, file type and the names it lists
 //   answer BUTTON         press ok, cancel, yes or no in the box or dialog
-//                         just reported, or send it esc or close
+//                         just reported, or press Esc in it or its close
+//                         control
 //   choose PATH           type PATH into the Open dialog and press Open
 //   progress              report the progress window's text, ask it to
-//                         close and report whether it stayed
+//                         close and report whether it stayed; or report
+//                         that there is none
+//   progress-while-working
+//                         right after a choice, until the next box: report
+//                         the last text the progress window showed, or that
+//                         it did not show
+//   uncover               move the box or dialog just reported to the
+//                         screen's corner, off the progress window
+//   lock PATH             hold PATH open with no sharing (as another program
+//                         using the file would) until the driver ends
 //   shot NAME             save the screen as SHOTS_FOLDER\NAME.bmp
 //   exit                  wait for the program to end; report its exit code
 // A step that waits too long, or finds another window than it expects,
-// reports what it found, ends the program and makes the driver fail.
+// reports what it found, ends the program and makes the driver fail. The
+// time each step took goes to the standard error.
 
 #include "ui/win32/win32.h"
 
@@ -27,12 +41,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/e2e/dialog_listing.h"
+#include "tests/e2e/screen.h"
 #include "tests/win32/window_probe.h"
 #include "ui/win32/handles.h"
 
@@ -40,13 +55,21 @@ namespace {
 
 using qeb::probe::Narrow;
 using qeb::probe::Widen;
-using qeb::ui::win32::UniqueBitmap;
 using qeb::ui::win32::UniqueKernelHandle;
-using qeb::ui::win32::UniqueMemoryDc;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kStepWait{30000};
+// How long a box or dialog may stay visible after it was answered.
+constexpr milliseconds kAnsweredGrace{2000};
+// A second copy must end at once: this covers the start of a Wine process.
+constexpr milliseconds kSecondCopyWait{10000};
 constexpr milliseconds kPoll{25};
+constexpr milliseconds kFastPoll{5};
+constexpr UINT kCloseWait = 5000;  // milliseconds
+// Key-message flags of Esc: repeat count 1, scan code 1; released: also the
+// previous-state and transition bits.
+constexpr LPARAM kEscapeDown = 0x00010001;
+constexpr LPARAM kEscapeUp = static_cast<LPARAM>(0xC0010001u);
 constexpr const wchar_t* kProgressClass = L"QEB_SUA.FMSG_SUA";
 constexpr int kProgressLabel = 1001;
 // The Open dialog's "Look in" box.
@@ -121,16 +144,38 @@ bool IsOpenDialog(HWND window) {
   return GetDlgItem(window, qeb::probe::kOpenFileNameControl) != nullptr;
 }
 
+// "OK*,Cancel": the box's buttons, the default one marked with "*".
 std::string ButtonsOf(HWND box) {
   std::string buttons;
   const std::pair<int, const char*> names[] = {
       {IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
   for (const auto& [id, name] : names) {
-    if (GetDlgItem(box, id) == nullptr) continue;
+    const HWND button = GetDlgItem(box, id);
+    if (button == nullptr) continue;
     if (!buttons.empty()) buttons += ",";
     buttons += name;
+    if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) buttons += "*";
   }
   return buttons;
+}
+
+// "lists "A", "B"" or "lists nothing": what the Open dialog offers, once the
+// list has stopped changing.
+std::string ListingOf(HWND dialog) {
+  std::optional<std::vector<std::wstring>> names = qeb::e2e::ListedNames(dialog);
+  const auto deadline = std::chrono::steady_clock::now() + milliseconds(2000);
+  for (;;) {
+    std::this_thread::sleep_for(milliseconds(100));
+    std::optional<std::vector<std::wstring>> again = qeb::e2e::ListedNames(dialog);
+    const bool stable = again == names;
+    names = std::move(again);
+    if (stable || std::chrono::steady_clock::now() > deadline) break;
+  }
+  if (!names) return "lists ?";
+  if (names->empty()) return "lists nothing";
+  std::string listing = "lists ";
+  for (size_t i = 0; i < names->size(); ++i) listing += (i ? ", " : "") + Quoted((*names)[i]);
+  return listing;
 }
 
 class Driver {
@@ -157,6 +202,12 @@ class Driver {
       Choose(argument);
     else if (command == "progress")
       Progress();
+    else if (command == "progress-while-working")
+      ProgressWhileWorking();
+    else if (command == "uncover")
+      Uncover();
+    else if (command == "lock")
+      Lock(argument);
     else if (command == "shot")
       Shot(argument);
     else if (command == "exit")
@@ -191,7 +242,7 @@ class Driver {
     DWORD second_id = 0;
     UniqueKernelHandle second = Launch(program_, &second_id);
     bool showed_window = false;
-    const auto deadline = std::chrono::steady_clock::now() + kStepWait;
+    const auto deadline = std::chrono::steady_clock::now() + kSecondCopyWait;
     while (WaitForSingleObject(second.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT) {
       if (!VisibleWindowsOf(second_id).empty()) showed_window = true;
       if (std::chrono::steady_clock::now() > deadline) {
@@ -214,6 +265,7 @@ class Driver {
         if (window == last_ && IsWindow(last_)) continue;
         if (ClassOf(window) == qeb::probe::kDialogClass) {
           last_ = window;
+          CheckOnlyWindowsOfTheRun(window);
           return window;
         }
       }
@@ -229,6 +281,17 @@ class Driver {
     }
   }
 
+  // Besides the box or dialog just found, the operator may see only the
+  // progress window: never the main window, nor a second box.
+  void CheckOnlyWindowsOfTheRun(HWND found) const {
+    for (const HWND window : VisibleWindowsOf(process_id_)) {
+      if (window == found || ClassOf(window) == kProgressClass) continue;
+      report_.Line("window " + Quoted(ClassOf(window)) + " " +
+                   Quoted(qeb::probe::WindowText(window)) + " is visible too");
+      throw StepFailure("an unexpected window is visible");
+    }
+  }
+
   void Box() {
     const HWND box = NextDialogWindow("a message box");
     if (IsOpenDialog(box)) {
@@ -236,6 +299,7 @@ class Driver {
       throw StepFailure("unexpected Open dialog");
     }
     report_.Line("box " + Quoted(qeb::probe::WindowText(box)) + " [" + ButtonsOf(box) + "] " +
+                 qeb::e2e::MessageBoxIcon(box) + " " +
                  Quoted(qeb::probe::ItemText(box, qeb::probe::kMessageBoxText)));
   }
 
@@ -249,7 +313,8 @@ class Driver {
     }
     report_.Line("dialog " + Quoted(qeb::probe::WindowText(dialog)) + " in " +
                  Quoted(TrimWide(qeb::probe::ItemText(dialog, kOpenLookInCombo))) + " type " +
-                 Quoted(qeb::probe::ItemText(dialog, qeb::probe::kOpenFileTypeCombo)));
+                 Quoted(qeb::probe::ItemText(dialog, qeb::probe::kOpenFileTypeCombo)) + " " +
+                 ListingOf(dialog));
   }
 
   HWND Current() const {
@@ -268,12 +333,28 @@ class Driver {
       return;
     }
     if (answer == "esc") {
-      PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+      // The key goes where the operator's would: to the control with the
+      // focus, whose dialog loop turns it into the box's cancel command.
+      const HWND target = FocusOf(window);
+      PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, kEscapeDown);
+      PostMessageW(target, WM_KEYUP, VK_ESCAPE, kEscapeUp);
     } else if (answer == "close") {
-      PostMessageW(window, WM_CLOSE, 0, 0);
+      // What the close control in the title bar sends.
+      PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     } else {
       throw StepFailure("unknown answer " + answer);
     }
+  }
+
+  // The control of `window` that has the keyboard focus, or the window.
+  static HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr &&
+        (info.hwndFocus == window || IsChild(window, info.hwndFocus)))
+      return info.hwndFocus;
+    return window;
   }
 
   void Choose(const std::string& path) {
@@ -283,77 +364,89 @@ class Driver {
     if (!qeb::probe::ChooseFile(dialog, Widen(path))) throw StepFailure("cannot type the path");
   }
 
-  void Progress() {
-    HWND window = nullptr;
+  HWND VisibleProgressWindow() const {
     for (const HWND candidate : VisibleWindowsOf(process_id_))
-      if (ClassOf(candidate) == kProgressClass) window = candidate;
+      if (ClassOf(candidate) == kProgressClass) return candidate;
+    return nullptr;
+  }
+
+  // The progress window's line, read from the system's copy of the text: the
+  // program's thread may be busy and answer no message.
+  static std::wstring ProgressLine(HWND window) {
+    const HWND label = GetDlgItem(window, kProgressLabel);
+    return label == nullptr ? L"" : qeb::probe::WindowText(label);
+  }
+
+  // Right after a choice the run works (copies, checks, packs) before it
+  // shows the next box: the progress window must be up meanwhile. Reports
+  // the last text it showed before that box (while it comes up it may show
+  // its initial text for a moment).
+  void ProgressWhileWorking() {
+    const auto deadline = std::chrono::steady_clock::now() + kStepWait;
+    std::wstring last_text;
+    for (;;) {
+      if (const HWND window = VisibleProgressWindow()) {
+        const std::wstring text = ProgressLine(window);
+        if (!text.empty()) last_text = text;
+      }
+      bool next_box = false;
+      for (const HWND window : VisibleWindowsOf(process_id_))
+        if (window != last_ && ClassOf(window) == qeb::probe::kDialogClass) next_box = true;
+      if (next_box || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) break;
+      if (std::chrono::steady_clock::now() > deadline) throw StepFailure("no box after the work");
+      std::this_thread::sleep_for(kFastPoll);
+    }
+    report_.Line(last_text.empty() ? "no progress window while working"
+                                   : "progress while working " + Quoted(last_text));
+  }
+
+  void Progress() {
+    const HWND window = VisibleProgressWindow();
     if (window == nullptr) {
       report_.Line("progress: none");
       return;
     }
-    const std::wstring text = qeb::probe::ItemText(window, kProgressLabel);
+    const std::wstring text = ProgressLine(window);
+    // A close request as the window manager sends it, and as the system
+    // menu's Close (or Alt+F4) makes it.
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, kCloseWait, &ignored);
+    SendMessageTimeoutW(window, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, kCloseWait, &ignored);
     const bool stayed = IsWindow(window) && IsWindowVisible(window);
     report_.Line("progress " + Quoted(text) +
                  (stayed ? ", stays after a close request" : ", closed"));
   }
 
-  // The screen's pixels, bottom-up 24-bit rows.
-  static std::vector<char> CaptureScreen(BITMAPINFOHEADER& info) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    const HDC screen = GetDC(nullptr);
-    UniqueMemoryDc memory(CreateCompatibleDC(screen));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
-    {
-      qeb::ui::win32::ScopedSelection selection(memory.get(), bitmap.get());
-      BitBlt(memory.get(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    }
-    info = BITMAPINFOHEADER{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<char> pixels(static_cast<size_t>(stride) * static_cast<size_t>(height));
-    GetDIBits(screen, bitmap.get(), 0, static_cast<UINT>(height), pixels.data(),
-              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+  void Shot(const std::string& name) {
+    if (!qeb::e2e::SaveScreenShot(std::filesystem::path(shots_) / (Widen(name) + L".bmp")))
+      throw StepFailure("cannot write the shot " + name);
   }
 
-  // The whole screen as a BMP, once it has stopped changing (windows that
-  // have just appeared may still be painting).
-  void Shot(const std::string& name) {
-    BITMAPINFOHEADER info{};
-    std::vector<char> pixels = CaptureScreen(info);
-    const auto deadline = std::chrono::steady_clock::now() + milliseconds(3000);
-    for (;;) {
-      std::this_thread::sleep_for(milliseconds(150));
-      std::vector<char> again = CaptureScreen(info);
-      const bool stable = again == pixels;
-      pixels = std::move(again);
-      if (stable || std::chrono::steady_clock::now() > deadline) break;
-    }
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(std::filesystem::path(shots_) / (Widen(name) + L".bmp"), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-    out.write(reinterpret_cast<const char*>(&info), sizeof(info));
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    out.close();
-    if (!out) throw StepFailure("cannot write the shot " + name);
+  // Moves the box or dialog just reported into the screen's corner, so that
+  // a shot shows the progress window beneath it.
+  void Uncover() {
+    SetWindowPos(Current(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void Lock(const std::string& path) {
+    UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, /*share=*/0,
+                                        /*security=*/nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                        /*template_file=*/nullptr));
+    if (!file)
+      throw StepFailure("cannot lock " + path + ", error " + std::to_string(GetLastError()));
+    locks_.push_back(std::move(file));
+    report_.Line("lock " + path);
   }
 
   void Exit() {
-    const auto deadline = std::chrono::steady_clock::now() + kStepWait;
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + kStepWait;
     while (WaitForSingleObject(process_.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT) {
+      // The box just answered may take a moment to go; after that it counts.
+      const bool answered_box_counts = std::chrono::steady_clock::now() > start + kAnsweredGrace;
       for (const HWND window : VisibleWindowsOf(process_id_)) {
-        if (ClassOf(window) != qeb::probe::kDialogClass || window == last_) continue;
+        if (ClassOf(window) != qeb::probe::kDialogClass) continue;
+        if (window == last_ && !answered_box_counts) continue;
         report_.Line("window " + Quoted(qeb::probe::WindowText(window)) + " " +
                      Quoted(qeb::probe::ItemText(window, qeb::probe::kMessageBoxText)) +
                      " where the end was expected");
@@ -372,6 +465,7 @@ class Driver {
   UniqueKernelHandle process_;
   DWORD process_id_ = 0;
   HWND last_ = nullptr;
+  std::vector<UniqueKernelHandle> locks_;
 };
 
 std::string Trim(const std::string& text) {
@@ -405,7 +499,12 @@ int wmain(int argc, wchar_t** argv) {
       const std::string command = line.substr(0, space);
       const std::string argument = space == std::string::npos ? "" : Trim(line.substr(space + 1));
       try {
+        // How long each step took goes to the log, for slow runs.
+        const auto step_start = std::chrono::steady_clock::now();
         driver.Run(command, argument);
+        const auto took =
+            std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - step_start);
+        std::fprintf(stderr, "%5lld ms  %s\n", static_cast<long long>(took.count()), line.c_str());
       } catch (const StepFailure& failure) {
         report.Line("FAILED at line " + std::to_string(line_number) + " (" + line +
                     "): " + failure.what());

@@ -13,7 +13,6 @@
 namespace qeb::ui {
 namespace {
 
-using ::testing::ElementsAre;
 
 TEST(ProgressLine, AddsDotsUnlessTheTextEndsInTwo) {
   EXPECT_EQ(ProgressLine("Preparando información"), "Preparando información...");
