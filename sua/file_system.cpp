@@ -1,5 +1,7 @@
 #include "sua/file_system.h"
 
+#include "sua/file_error.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -31,7 +33,9 @@ std::string ToUtf8(const stdfs::path& path) {
   return {text.begin(), text.end()};
 }
 
-RunError ErrorFromCode(const std::error_code& code) { return {code.value(), code.message()}; }
+RunError ErrorFromCode(const std::error_code& code) {
+  return {code.value(), code.message()};
+}
 
 RunError ErrorFromErrno(int error_number) {
   return {error_number, std::generic_category().message(error_number)};
@@ -42,7 +46,9 @@ namespace {
 std::FILE* OpenStream(const std::string& path, File::Mode mode) {
   const stdfs::path native = ToPath(path);
 #ifdef _WIN32
-  const wchar_t* how = mode == File::Mode::kRead ? L"rb" : mode == File::Mode::kWrite ? L"wb" : L"ab";
+  const wchar_t* how = mode == File::Mode::kRead    ? L"rb"
+                       : mode == File::Mode::kWrite ? L"wb"
+                                                    : L"ab";
   return _wfopen(native.c_str(), how);
 #else
   const char* how = mode == File::Mode::kRead ? "rb" : mode == File::Mode::kWrite ? "wb" : "ab";
@@ -78,9 +84,9 @@ std::optional<File> File::TryOpen(const std::string& path, Mode mode) noexcept {
 }
 
 File File::Open(const std::string& path, Mode mode) {
-  errno = 0;
+  ClearFileError();
   std::FILE* stream = OpenStream(path, mode);
-  if (stream == nullptr) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  if (stream == nullptr) throw LastFileError();
   if (!IsRegularStream(stream)) {
     std::fclose(stream);
     throw ErrorFromErrno(EISDIR);
@@ -98,11 +104,18 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-File::~File() { CloseQuietly(); }
+File::~File() {
+  CloseQuietly();
+}
 
-size_t File::Read(void* buffer, size_t count) { return std::fread(buffer, 1, count, stream_); }
+size_t File::Read(void* buffer, size_t count) {
+  ClearFileError();
+  return std::fread(buffer, 1, count, stream_);
+}
 
-bool File::Failed() const { return std::ferror(stream_) != 0; }
+bool File::Failed() const {
+  return std::ferror(stream_) != 0;
+}
 
 int File::Peek() {
   const int c = std::fgetc(stream_);
@@ -112,8 +125,8 @@ int File::Peek() {
 
 void File::Write(const void* data, size_t count) {
   if (count == 0) return;
-  errno = 0;
-  if (std::fwrite(data, 1, count, stream_) != count) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  ClearFileError();
+  if (std::fwrite(data, 1, count, stream_) != count) throw LastFileError();
 }
 
 void File::Seek(uint64_t offset) {
@@ -122,7 +135,7 @@ void File::Seek(uint64_t offset) {
 #else
   const int failed = fseeko(stream_, static_cast<off_t>(offset), SEEK_SET);
 #endif
-  if (failed != 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  if (failed != 0) throw LastFileError();
 }
 
 uint64_t File::Tell() {
@@ -131,47 +144,50 @@ uint64_t File::Tell() {
 #else
   const off_t at = ftello(stream_);
 #endif
-  if (at < 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  if (at < 0) throw LastFileError();
   return static_cast<uint64_t>(at);
 }
 
 uint64_t File::Size() {
 #ifdef _WIN32
   struct _stat64 info {};
-  if (_fstat64(_fileno(stream_), &info) != 0) throw ErrorFromErrno(errno);
+  ClearFileError();
+  if (_fstat64(_fileno(stream_), &info) != 0) throw LastFileError();
 #else
   struct stat info {};
-  if (fstat(fileno(stream_), &info) != 0) throw ErrorFromErrno(errno);
+  ClearFileError();
+  if (fstat(fileno(stream_), &info) != 0) throw LastFileError();
 #endif
   return static_cast<uint64_t>(info.st_size);
 }
 
 void File::Truncate(uint64_t size) {
-  errno = 0;
-  if (std::fflush(stream_) != 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  ClearFileError();
+  if (std::fflush(stream_) != 0) throw LastFileError();
 #ifdef _WIN32
   const int failed = _chsize_s(_fileno(stream_), static_cast<long long>(size));
   if (failed != 0) throw ErrorFromErrno(failed);
 #else
-  if (ftruncate(fileno(stream_), static_cast<off_t>(size)) != 0) throw ErrorFromErrno(errno);
+  ClearFileError();
+  if (ftruncate(fileno(stream_), static_cast<off_t>(size)) != 0) throw LastFileError();
 #endif
 }
 
 void File::FlushToDisk() {
-  errno = 0;
-  if (std::fflush(stream_) != 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  ClearFileError();
+  if (std::fflush(stream_) != 0) throw LastFileError();
 #ifdef _WIN32
-  if (_commit(_fileno(stream_)) != 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  if (_commit(_fileno(stream_)) != 0) throw LastFileError();
 #else
-  if (fsync(fileno(stream_)) != 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  if (fsync(fileno(stream_)) != 0) throw LastFileError();
 #endif
 }
 
 void File::Close() {
   if (stream_ == nullptr) return;
-  errno = 0;
+  ClearFileError();
   const int failed = std::fclose(std::exchange(stream_, nullptr));
-  if (failed != 0) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+  if (failed != 0) throw LastFileError();
 }
 
 void File::CloseQuietly() noexcept {
@@ -190,11 +206,11 @@ void CopyFile(const std::string& from, const std::string& to) {
     File copy = File::Open(partial, File::Mode::kWrite);
     std::vector<char> buffer(size_t{64} * 1024);
     for (;;) {
-      errno = 0;
+      ClearFileError();
       const size_t got = source.Read(buffer.data(), buffer.size());
       copy.Write(buffer.data(), got);
       if (got == buffer.size()) continue;
-      if (source.Failed()) throw ErrorFromErrno(errno != 0 ? errno : EIO);
+      if (source.Failed()) throw LastFileError();
       break;
     }
     source.Close();
@@ -211,7 +227,8 @@ void DeleteFile(const std::string& path) {
   std::error_code code;
   const stdfs::path native = ToPath(path);
   if (stdfs::is_directory(native, code)) throw ErrorFromErrno(EISDIR);
-  if (!stdfs::remove(native, code) && !code) code = std::make_error_code(std::errc::no_such_file_or_directory);
+  if (!stdfs::remove(native, code) && !code)
+    code = std::make_error_code(std::errc::no_such_file_or_directory);
   if (code) throw ErrorFromCode(code);
 }
 

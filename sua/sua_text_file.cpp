@@ -1,5 +1,7 @@
 #include "sua/sua_text_file.h"
 
+#include "sua/file_error.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -36,7 +38,7 @@ void SuaTextFile::Read(size_t count, std::string& text) {
   const size_t got = file_.Read(piece.data(), count);
   position_ += got;
   if (got < count) {
-    if (file_.Failed()) throw fs::ErrorFromErrno(errno != 0 ? errno : EIO);
+    if (file_.Failed()) throw fs::LastFileError();
     throw PastEndOfFileError();  // the file has become shorter
   }
   if (std::memchr(piece.data(), kEndOfDataMark, count) != nullptr) throw PastEndOfFileError();

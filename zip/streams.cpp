@@ -1,5 +1,7 @@
 #include "zip/streams.h"
 
+#include "sua/file_error.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -9,7 +11,7 @@ namespace qeb::zip {
 
 size_t FileEntrySource::Read(uint8_t* buffer, size_t count) {
   const size_t got = file_.Read(buffer, count);
-  if (got < count && file_.Failed()) throw SourceReadError(fs::ErrorFromErrno(EIO));
+  if (got < count && file_.Failed()) throw SourceReadError(fs::LastFileError());
   return got;
 }
 
@@ -38,7 +40,7 @@ void FileArchive::ReadAt(uint64_t offset, std::span<uint8_t> buffer) {
   RequireInside(offset, buffer.size(), size_);
   file_.Seek(offset);
   if (file_.Read(buffer.data(), buffer.size()) != buffer.size()) {
-    if (file_.Failed()) throw fs::ErrorFromErrno(EIO);
+    if (file_.Failed()) throw fs::LastFileError();
     // The file shrank since it was opened.
     throw ZipFormatError(ZipDefect::kTruncated, "el archivo se acortó durante la lectura");
   }

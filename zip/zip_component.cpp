@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 
+#include "sua/file_error.h"
 #include "sua/file_system.h"
 #include "zip/dos_time.h"
 #include "zip/pending_file.h"
@@ -31,10 +32,6 @@ struct Refusal {
   int32_t code;
 };
 
-bool IsDiskFull(const RunError& error) {
-  // EFBIG: the file-size limit of the process or the file system was reached.
-  return error.number() == ENOSPC || error.number() == EFBIG;
-}
 
 std::string EntryNameOf(const std::string& source) {
   return fs::ToUtf8(fs::ToPath(source).filename());
@@ -71,7 +68,7 @@ void WriteArchive(PendingFile& pending, const NewEntry& entry, fs::File& source)
   } catch (const SourceReadError&) {
     throw Refusal{kSourceNotRead};
   } catch (const RunError& error) {
-    throw Refusal{IsDiskFull(error) ? kDiskFull : kTempFileNotWritten};
+    throw Refusal{fs::IsDiskFull(error) ? kDiskFull : kTempFileNotWritten};
   }
 }
 

@@ -328,7 +328,7 @@ TEST_F(FGAppendFileTest, AFileToAppendThatCannotBeOpenedIsReported) {
     ui::ScriptedWindowSystem ws;
     return Outcome(FGAppendFile(state_, ws, src_, piece, src_, 0), ws);
   });
-  EXPECT_EQ(outcome, "false\n[16] FGAppendFile:13 Permission denied\n");
+  EXPECT_EQ(outcome, "false\n[16] FGAppendFile:" + testing_sua::UnopenableErrorText() + "\n");
   EXPECT_EQ(ReadAll(src_), kSrcData);
 }
 
@@ -434,7 +434,8 @@ TEST_F(FGRegValFileTest, AFileThatCannotBeOpenedIsReported) {
     const bool answer = FGRegValFile(state, ws, path);
     return Outcome(answer, ws) + "discos " + std::to_string(state.RegValDiscos);
   });
-  EXPECT_EQ(outcome, "false\n[16] FGRegValFile:13 Permission denied\ndiscos 0");
+  EXPECT_EQ(outcome,
+            "false\n[16] FGRegValFile:" + testing_sua::UnopenableErrorText() + "\ndiscos 0");
 }
 
 }  // namespace

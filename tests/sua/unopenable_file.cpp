@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "sua/file_error.h"
 #include "sua/file_system.h"
 
 #ifdef _WIN32
@@ -17,6 +18,15 @@
 #endif
 
 namespace qeb::testing_sua {
+
+std::string UnopenableErrorText() {
+#ifdef _WIN32
+  constexpr unsigned long kCode = 32;  // ERROR_SHARING_VIOLATION
+#else
+  constexpr unsigned long kCode = EACCES;
+#endif
+  return std::to_string(kCode) + " " + fs::SystemErrorText(kCode);
+}
 
 #ifdef _WIN32
 

@@ -16,6 +16,10 @@ namespace qeb::testing_sua {
 std::string WhileUnopenable(const std::string& folder, const std::string& path,
                             const std::function<std::string()>& check);
 
+// "number, blank, description" of the platform's error for such a file: a
+// sharing violation on Windows, permission denied elsewhere.
+std::string UnopenableErrorText();
+
 #ifndef _WIN32
 // Runs `body` in a forked child after `setup` and returns what it returned,
 // or how the child ended when it did not end normally.

@@ -1,0 +1,46 @@
+// Windows: the C runtime keeps the system error behind each errno it sets in
+// _doserrno; that number and the system's text are what the operator sees.
+
+#include <windows.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
+#include "sua/file_error.h"
+
+namespace qeb::fs {
+
+void ClearFileError() {
+  errno = 0;
+  _doserrno = 0;
+}
+
+RunError LastFileError() {
+  const unsigned long system_code = _doserrno;
+  if (system_code != 0) return {static_cast<long>(system_code), SystemErrorText(system_code)};
+  const int code = errno != 0 ? errno : EIO;
+  return {code, std::generic_category().message(code)};
+}
+
+bool IsDiskFull(const RunError& error) {
+  return error.number() == ERROR_DISK_FULL || error.number() == ERROR_HANDLE_DISK_FULL;
+}
+
+std::string SystemErrorText(unsigned long code) {
+  std::array<wchar_t, 1024> text{};
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                /*source=*/nullptr, code, /*language=*/0, text.data(),
+                                static_cast<DWORD>(text.size()), /*arguments=*/nullptr);
+  while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) --length;
+  if (length == 0) return "Error " + std::to_string(code);
+  const int bytes = WideCharToMultiByte(CP_UTF8, /*flags=*/0, text.data(), static_cast<int>(length),
+                                        /*out=*/nullptr, /*out_size=*/0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, /*flags=*/0, text.data(), static_cast<int>(length), utf8.data(),
+                      bytes, nullptr, nullptr);
+  return utf8;
+}
+
+}  // namespace qeb::fs
