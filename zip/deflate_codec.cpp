@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -13,7 +16,7 @@
 namespace qeb::zip {
 namespace {
 
-constexpr size_t kChunk = 32 * 1024;
+constexpr size_t kChunk = size_t{32} * 1024;
 using Chunk = std::array<uint8_t, kChunk>;
 // zip stores deflate data without the zlib wrapper: negative window bits.
 constexpr int kRawWindowBits = -15;
@@ -22,28 +25,6 @@ constexpr int kMemLevel = 8;
 uint32_t UpdateCrc(uint32_t crc, const uint8_t* data, size_t count) {
   return static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(count)));
 }
-
-void CountRaw(StreamedData& data, size_t count) {
-  data.raw_size += count;
-  if (data.raw_size > format::kMaxSize32) throw ZipTooLargeError("el archivo tiene 4 GiB o más");
-}
-
-class Deflater {
- public:
-  Deflater() {
-    const int result = deflateInit2(&stream_, kDeflateLevel, Z_DEFLATED, kRawWindowBits, kMemLevel,
-                                    Z_DEFAULT_STRATEGY);
-    if (result == Z_MEM_ERROR) throw std::bad_alloc();
-    if (result != Z_OK) throw std::runtime_error("deflateInit2 failed");
-  }
-  ~Deflater() { deflateEnd(&stream_); }
-  Deflater(const Deflater&) = delete;
-  Deflater& operator=(const Deflater&) = delete;
-  z_stream& stream() { return stream_; }
-
- private:
-  z_stream stream_{};
-};
 
 class Inflater {
  public:
@@ -63,30 +44,71 @@ class Inflater {
 
 }  // namespace
 
-StreamedData DeflateAll(EntrySource& source, ByteSink& sink) {
-  Deflater deflater;
-  z_stream& zs = deflater.stream();
-  Chunk in;
-  Chunk out;
-  StreamedData data;
-  int flush = Z_NO_FLUSH;
-  while (flush != Z_FINISH) {
-    const size_t got = source.Read(in.data(), in.size());
-    CountRaw(data, got);
-    data.crc32 = UpdateCrc(data.crc32, in.data(), got);
-    flush = got == 0 ? Z_FINISH : Z_NO_FLUSH;
-    zs.next_in = in.data();
-    zs.avail_in = static_cast<uInt>(got);
-    do {
-      zs.next_out = out.data();
-      zs.avail_out = static_cast<uInt>(out.size());
-      if (deflate(&zs, flush) == Z_STREAM_ERROR) throw std::logic_error("deflate state broken");
-      const size_t have = out.size() - zs.avail_out;
-      sink.Write(out.data(), have);
-      data.stored_size += have;
-    } while (zs.avail_out == 0);
+std::span<uint8_t> BlockOutput::Room(size_t count) {
+  if (capacity_ - size_ < count) {
+    const size_t capacity = std::max(size_ + count, capacity_ + capacity_ / 2);
+    auto bytes = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+    if (size_ != 0) std::memcpy(bytes.get(), bytes_.get(), size_);
+    bytes_ = std::move(bytes);
+    capacity_ = capacity;
   }
-  return data;
+  return {bytes_.get() + size_, capacity_ - size_};
+}
+
+struct BlockDeflater::Stream {
+  z_stream zs{};
+};
+
+BlockDeflater::BlockDeflater() : stream_(std::make_unique<Stream>()) {
+  const int result = deflateInit2(&stream_->zs, kDeflateLevel, Z_DEFLATED, kRawWindowBits,
+                                  kMemLevel, Z_DEFAULT_STRATEGY);
+  if (result == Z_MEM_ERROR) throw std::bad_alloc();
+  if (result != Z_OK) throw std::runtime_error("deflateInit2 failed");
+}
+
+BlockDeflater::~BlockDeflater() {
+  deflateEnd(&stream_->zs);
+}
+
+void BlockDeflater::Compress(std::span<const uint8_t> dictionary, std::span<const uint8_t> data,
+                             bool last, BlockOutput& out) {
+  z_stream& zs = stream_->zs;
+  if (used_ && deflateReset(&zs) != Z_OK) throw std::logic_error("deflate state broken");
+  used_ = true;
+  if (!dictionary.empty() &&
+      deflateSetDictionary(&zs, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
+    throw std::logic_error("deflate dictionary refused");
+  zs.next_in = const_cast<Bytef*>(data.data());
+  zs.avail_in = static_cast<uInt>(data.size());
+  // A sync flush ends the block's data on a byte boundary without ending the
+  // stream; the bound leaves room for its empty stored block.
+  const int flush = last ? Z_FINISH : Z_SYNC_FLUSH;
+  size_t room = deflateBound(&zs, static_cast<uLong>(data.size())) + 16;
+  for (;;) {
+    const std::span<uint8_t> space = out.Room(room);
+    zs.next_out = space.data();
+    zs.avail_out = static_cast<uInt>(space.size());
+    const int result = deflate(&zs, flush);
+    if (result == Z_STREAM_ERROR) throw std::logic_error("deflate state broken");
+    out.Commit(space.size() - zs.avail_out);
+    if (last ? result == Z_STREAM_END : zs.avail_out != 0) return;
+    room = kChunk;
+  }
+}
+
+void CountRaw(StreamedData& data, size_t count, uint64_t limit) {
+  data.raw_size += count;
+  if (data.raw_size > limit) throw ZipTooLargeError("el archivo tiene 4 GiB o más");
+}
+
+uint32_t ContinueCrc32(uint32_t crc, std::span<const uint8_t> data) {
+  return UpdateCrc(crc, data.data(), data.size());
+}
+
+uint32_t CombineCrc32(uint32_t first, uint32_t second, uint64_t second_size) {
+  if (second_size > static_cast<uint64_t>(std::numeric_limits<z_off_t>::max()))
+    throw std::length_error("block too large for crc32_combine");
+  return static_cast<uint32_t>(crc32_combine(first, second, static_cast<z_off_t>(second_size)));
 }
 
 StreamedData StoreAll(EntrySource& source, ByteSink& sink) {

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "zip/deflate_codec.h"
+#include "zip/parallel_deflate.h"
 #include "zip/zip_errors.h"
 #include "zip/zip_format.h"
 
@@ -72,7 +73,7 @@ void ZipWriter::AddFile(const NewEntry& entry, EntrySource& data) {
 
 StreamedData ZipWriter::WriteData(EntrySource& data, uint64_t data_start, LocalHeader& local) {
   FileSink sink(out_);
-  const StreamedData deflated = DeflateAll(data, sink);
+  const StreamedData deflated = DeflateInParallel(data, sink);
   if (deflated.stored_size < deflated.raw_size) return deflated;
 
   // Deflate did not help: write the data again as it is over the deflated

@@ -2,7 +2,8 @@
 // Writes a zip archive front to back into an open file: for each entry a
 // local header, then its data, then the header patched with the CRC-32 and
 // sizes (so no data descriptor is needed); at the end the central directory
-// and the end record. Memory stays at a few fixed buffers whatever the sizes.
+// and the end record. Data is deflated on every core (parallel_deflate.h);
+// memory stays at a few blocks whatever the sizes.
 
 #include <cstdint>
 #include <string>

@@ -1,0 +1,157 @@
+// Files of several megabytes are deflated in blocks on several threads; the
+// one entry they give must read back in Info-ZIP unzip, Python's zipfile and
+// 7-Zip, and through this program's own reader, byte for byte. The tools
+// exist only on the native build: a missing tool skips its test.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "sua/file_system.h"
+#include "tools/sua_sample.h"
+#include "zip/cifra_xor.h"
+#include "zip/parallel_deflate.h"
+#include "zip/zip_component.h"
+#include "zip/zip_format.h"
+#include "zip/zip_sua.h"
+#include "zip_test_support.h"
+
+namespace qeb::zip {
+namespace {
+using testing_zip::Quote;
+using testing_zip::ReadAll;
+using testing_zip::RunTool;
+using testing_zip::TempFolder;
+using testing_zip::ToolAvailable;
+
+#define REQUIRE_TOOL(tool) \
+  if (!ToolAvailable(tool)) GTEST_SKIP() << (tool) << " is not available"
+
+constexpr const char* kClave = "ABCD1234EFGH5678IJK";
+
+// A joined SUA file of 15 diskettes, and text with stretches of noise (stored
+// deflate blocks between compressed ones, across block boundaries).
+std::string SuaData() {
+  return sample::MakeSuaData("ABCD1234", 25'000, 11, 15);
+}
+
+std::string NoisyData() {
+  std::string data;
+  for (uint32_t seed = 40; data.size() < 4'500'000; ++seed)
+    data +=
+        seed % 2 == 0 ? testing_zip::Text(400'000, seed) : testing_zip::RandomBytes(300'000, seed);
+  return data;
+}
+
+struct BigSample {
+  std::string name;
+  std::string (*make)();  // made when the test runs, not when the suite is listed
+  std::string data;
+  friend void PrintTo(const BigSample& sample, std::ostream* out) { *out << sample.name; }
+};
+
+struct Packed {
+  std::string source;
+  std::string archive;
+  std::string comment;
+};
+
+Packed PackWithComponent(const TempFolder& folder, const BigSample& sample) {
+  Packed packed{folder.Write("in/" + sample.name, sample.data), folder.Path("OUT.ZIP"),
+                FGCifraXor(kClave, kLlaveComentario)};
+  ZipComponent component;
+  component.SourceFiles = packed.source;
+  component.ZipFilename = packed.archive;
+  component.PreZipFile = [&](std::string& comment, const std::string&) {
+    comment = packed.comment;
+  };
+  EXPECT_EQ(component.Compress(), 0);
+  return packed;
+}
+
+class MultiBlockArchive : public testing::TestWithParam<BigSample> {
+ protected:
+  void SetUp() override {
+    sample_ = {GetParam().name, GetParam().make, GetParam().make()};
+    // Several blocks, so that the workers share the data.
+    ASSERT_GT(sample_.data.size(), 8 * ParallelDeflateOptions{}.block_size);
+    packed_ = PackWithComponent(folder_, sample_);
+  }
+
+  TempFolder folder_;
+  BigSample sample_;
+  Packed packed_;
+};
+
+TEST_P(MultiBlockArchive, PassesUnzipTest) {
+  REQUIRE_TOOL("unzip");
+  const testing_zip::ToolResult result = RunTool("unzip -t " + Quote(packed_.archive));
+  EXPECT_EQ(result.status, 0) << result.output;
+  EXPECT_NE(result.output.find("No errors detected"), std::string::npos) << result.output;
+}
+
+const char* const kPythonCheck = R"(
+import sys, zipfile
+archive, source, name, comment_hex = sys.argv[1:5]
+with zipfile.ZipFile(archive) as z:
+    assert z.testzip() is None, 'testzip found a bad entry'
+    infos = z.infolist()
+    assert [i.filename for i in infos] == [name], [i.filename for i in infos]
+    assert infos[0].compress_type == zipfile.ZIP_DEFLATED, infos[0].compress_type
+    assert infos[0].comment == bytes.fromhex(comment_hex), infos[0].comment
+    assert z.read(name) == open(source, 'rb').read(), 'content differs'
+print('OK')
+)";
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const char c : bytes) {
+    hex += kDigits[static_cast<unsigned char>(c) >> 4];
+    hex += kDigits[static_cast<unsigned char>(c) & 15];
+  }
+  return hex;
+}
+
+TEST_P(MultiBlockArchive, ReadsBackInPythonZipfile) {
+  REQUIRE_TOOL("python3");
+  const testing_zip::ToolResult result = testing_zip::RunPython(
+      kPythonCheck, {packed_.archive, packed_.source, GetParam().name, Hex(packed_.comment)});
+  EXPECT_EQ(result.status, 0) << result.output;
+  EXPECT_EQ(result.output, "OK\n");
+}
+
+TEST_P(MultiBlockArchive, Passes7zTestAndExtractsTheSameBytes) {
+  REQUIRE_TOOL("7z");
+  const testing_zip::ToolResult test = RunTool("7z t " + Quote(packed_.archive));
+  EXPECT_EQ(test.status, 0) << test.output;
+  EXPECT_NE(test.output.find("Everything is Ok"), std::string::npos) << test.output;
+  const testing_zip::ToolResult content =
+      RunTool("7z x -so " + Quote(packed_.archive) + " | cmp - " + Quote(packed_.source));
+  EXPECT_EQ(content.status, 0) << content.output;
+}
+
+TEST_P(MultiBlockArchive, OurReaderExtractsTheSameBytes) {
+  ZIP_SUA zip;
+  zip.SetZipFileName(packed_.archive);
+  zip.SetFolderZIP(folder_.Path("out"));
+  std::filesystem::create_directory(fs::ToPath(zip.FolderZIP()));
+  ASSERT_TRUE(zip.UnzipToFolder()) << zip.ErrNum() << " " << zip.ErrDescription();
+  EXPECT_TRUE(ReadAll(folder_.Path("out/" + GetParam().name)) == sample_.data);
+
+  const testing_zip::ReadBack back = testing_zip::ReadArchive(ReadAll(packed_.archive));
+  ASSERT_EQ(back.entries.size(), 1u);
+  EXPECT_EQ(back.entries[0].method, format::kMethodDeflated);
+  EXPECT_EQ(back.entries[0].comment, packed_.comment);
+  EXPECT_LT(back.entries[0].compressed_size, sample_.data.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, MultiBlockArchive,
+                         testing::Values(BigSample{"JOINED.SUA", SuaData, ""},
+                                         BigSample{"NOISY.SUA", NoisyData, ""}),
+                         [](const testing::TestParamInfo<BigSample>& info) {
+                           return info.index == 0 ? std::string("Sua") : std::string("Noisy");
+                         });
+
+}  // namespace
+}  // namespace qeb::zip
