@@ -33,14 +33,7 @@ class CheckAndPack : public RunTest {
   }
   // Chooses every piece in turn, then answers No.
   void RunSplit(const std::vector<std::string>& pieces) {
-    const auto paths = PutPieces("A:", pieces);
-    ws_.QueueDialogPath(paths[0]);
-    for (size_t i = 1; i < paths.size(); ++i) {
-      ws_.QueueAnswer(ui::kAnswerYes);
-      ws_.QueueAnswer(ui::kAnswerOk);
-      ws_.QueueDialogPath(paths[i]);
-    }
-    ws_.QueueAnswer(ui::kAnswerNo);
+    QueueSplit(PutPieces("A:", pieces));
     RunProgram();
   }
 };

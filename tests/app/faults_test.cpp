@@ -36,16 +36,6 @@ class Faults : public RunTest {
   std::vector<std::string> Pieces(size_t count, size_t records = 60) {
     return sample::MakeSplitSetOfCount(sample::MakeSuaData(kName8, records, 21, 1), count).pieces;
   }
-  // Chooses the pieces in turn; answers No after the last when the run asks.
-  void QueueSplit(const std::vector<std::string>& paths, bool asked_after_last = true) {
-    ws_.QueueDialogPath(paths[0]);
-    for (size_t i = 1; i < paths.size(); ++i) {
-      ws_.QueueAnswer(ui::kAnswerYes);
-      ws_.QueueAnswer(ui::kAnswerOk);
-      ws_.QueueDialogPath(paths[i]);
-    }
-    if (asked_after_last) ws_.QueueAnswer(ui::kAnswerNo);
-  }
 };
 
 TEST_F(Faults, DiskFullWhileAppendingIsReportedAndNothingIsPacked) {

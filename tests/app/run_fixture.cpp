@@ -107,6 +107,16 @@ std::vector<std::string> RunTest::PutPieces(const std::string& drive,
   return paths;
 }
 
+void RunTest::QueueSplit(const std::vector<std::string>& paths, bool asked_after_last) {
+  ws_.QueueDialogPath(paths[0]);
+  for (size_t i = 1; i < paths.size(); ++i) {
+    ws_.QueueAnswer(ui::kAnswerYes);
+    ws_.QueueAnswer(ui::kAnswerOk);
+    ws_.QueueDialogPath(paths[i]);
+  }
+  if (asked_after_last) ws_.QueueAnswer(ui::kAnswerNo);
+}
+
 void RunTest::RunProgram() {
   app_->Form_Load();
   // Whatever the run did, the program leaves with its window unloaded.

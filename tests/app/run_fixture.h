@@ -50,6 +50,9 @@ class RunTest : public ::testing::Test {
                                      const std::vector<std::string>& pieces,
                                      const std::string& name8 = kName8);
   std::string DialogPath(const std::string& drive, const std::string& file_name) const;
+  // Chooses the pieces in turn, answering Yes and OK before each further one,
+  // and No after the last when the run gets that far.
+  void QueueSplit(const std::vector<std::string>& paths, bool asked_after_last = true);
 
   // Runs the program's load step, as starting the program does.
   void RunProgram();

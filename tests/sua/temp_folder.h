@@ -1,33 +1,16 @@
 #pragma once
-// A fresh folder under the system's temporary folder for one test, removed
-// with everything in it when the test ends, and small helpers for the files
-// the tests put there.
+// Temporary folders, and the texts the SUA tests put in their files.
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace qeb::testing_sua {
 
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  // UTF-8 path of `name` inside the folder, with the platform's separators.
-  std::string Path(const std::string& name) const;
-  std::string Root() const;
-  // Writes `bytes` to `name` (replacing it) and returns its path.
-  std::string Write(const std::string& name, const std::string& bytes) const;
-
- private:
-  std::filesystem::path root_;
-};
-
-std::string ReadAll(const std::string& path);
-bool Exists(const std::string& path);
+using test_support::Exists;
+using test_support::ReadAll;
+using test_support::TempFolder;
 
 // Text of `length` characters that never holds the end-of-data mark, different
 // for each `seed`, so that misplaced pieces show.

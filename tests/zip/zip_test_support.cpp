@@ -17,68 +17,6 @@
 namespace qeb::zip::testing_zip {
 namespace stdfs = std::filesystem;
 
-TempFolder::TempFolder() {
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const stdfs::path candidate =
-        stdfs::temp_directory_path() / ("qeb_zip_" + std::to_string(random()));
-    if (stdfs::create_directory(candidate)) {
-      root_ = candidate;
-      return;
-    }
-  }
-  throw std::runtime_error("no temporary folder");
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  stdfs::remove_all(root_, ignored);
-}
-
-std::string TempFolder::Path(const std::string& relative) const {
-  return fs::ToUtf8((root_ / fs::ToPath(relative)).make_preferred());
-}
-
-std::string TempFolder::Root() const {
-  return fs::ToUtf8(root_);
-}
-
-std::string TempFolder::Write(const std::string& relative, const std::string& bytes) const {
-  const std::string path = Path(relative);
-  stdfs::create_directories(fs::ToPath(path).parent_path());
-  WriteAll(path, bytes);
-  return path;
-}
-
-std::vector<std::string> TempFolder::List() const {
-  std::vector<std::string> found;
-  for (const auto& item : stdfs::recursive_directory_iterator(root_)) {
-    std::string relative = fs::ToUtf8(item.path().lexically_relative(root_).generic_u8string());
-    if (item.is_directory()) relative += '/';
-    found.push_back(relative);
-  }
-  std::sort(found.begin(), found.end());
-  return found;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(fs::ToPath(path), std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(fs::ToPath(path), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out.flush()) throw std::runtime_error("cannot write " + path);
-}
-
-bool Exists(const std::string& path) {
-  std::error_code ignored;
-  return stdfs::exists(fs::ToPath(path), ignored);
-}
-
 std::string RandomBytes(size_t length, uint32_t seed) {
   std::mt19937 random(seed);
   std::string bytes(length, '\0');

@@ -6,36 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
 #include "zip/streams.h"
 #include "zip/zip_reader.h"
 
 namespace qeb::zip::testing_zip {
 
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the test ends.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  // UTF-8 path of `relative` ('/' between steps) inside the folder.
-  std::string Path(const std::string& relative) const;
-  std::string Root() const;
-  // Writes `bytes` at `relative`, making its folders, and returns the path.
-  std::string Write(const std::string& relative, const std::string& bytes) const;
-  // Every file and folder below the root, as sorted relative '/' paths
-  // (folders end with '/').
-  std::vector<std::string> List() const;
-
- private:
-  std::filesystem::path root_;
-};
-
-std::string ReadAll(const std::string& path);
-void WriteAll(const std::string& path, const std::string& bytes);
-bool Exists(const std::string& path);
+using test_support::Exists;
+using test_support::ReadAll;
+using test_support::TempFolder;
+using test_support::WriteAll;
 
 // Pseudo-random bytes (deflate cannot shrink them) and compressible text.
 std::string RandomBytes(size_t length, uint32_t seed);
