@@ -42,17 +42,24 @@ program_folder=$prefix/drive_c/QEB_SUA
 mkdir -p "$program_folder"
 cp build/win64/QEB_SUA.exe "$program_folder/"
 
+# Without a window manager (Xvfb) Wine draws the windows' frames itself.
+managed=Y
 xvfb_pid=
 if [ -z "${DISPLAY:-}" ]; then
+  managed=N
   display=:$((90 + RANDOM % 100))
   Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=$display
   echo "== no display found: the program runs under Xvfb on $DISPLAY" >&2
   echo "   (look at it with: DISPLAY=$DISPLAY import -window root shot.png)" >&2
-  trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null' EXIT
+  trap 'kill "$xvfb_pid" 2>/dev/null' EXIT
+  trap 'exit 130' INT TERM
   sleep 1
 fi
+
+WINEPREFIX=$prefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
+  /t REG_SZ /d "$managed" /f >/dev/null 2>&1
 
 echo "== running C:\\QEB_SUA\\QEB_SUA.exe; the work folder is $program_folder/tmp" >&2
 WINEPREFIX=$prefix WINEDEBUG=-all wine "C:\\QEB_SUA\\QEB_SUA.exe"
