@@ -155,17 +155,6 @@ std::string RunTest::ExpectedFile(const std::string& bytes) {
   return path.string();
 }
 
-std::string Hex(const std::string& bytes) {
-  static constexpr std::array<char, 16> kDigits{'0', '1', '2', '3', '4', '5', '6', '7',
-                                                '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
-  std::string hex;
-  for (const unsigned char c : bytes) {
-    hex += kDigits[c >> 4];
-    hex += kDigits[c & 15];
-  }
-  return hex;
-}
-
 PythonView ReadWithPython(const std::string& archive, const std::string& expected_content_file) {
   PythonView view;
   const std::string script =

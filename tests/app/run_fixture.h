@@ -13,9 +13,12 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "support/temp_folder.h"
 #include "ui/scripted_window_system.h"
 
 namespace qeb::testing_run {
+
+using test_support::Hex;
 
 using Box = ui::ScriptedWindowSystem::Box;
 
@@ -85,6 +88,5 @@ struct PythonView {
   bool content_equal = false;
 };
 PythonView ReadWithPython(const std::string& archive, const std::string& expected_content_file);
-std::string Hex(const std::string& bytes);
 
 }  // namespace qeb::testing_run

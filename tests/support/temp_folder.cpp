@@ -80,4 +80,14 @@ bool Exists(const std::string& path) {
   return stdfs::exists(fs::ToPath(path), ignored);
 }
 
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const char c : bytes) {
+    hex += kDigits[static_cast<unsigned char>(c) >> 4];
+    hex += kDigits[static_cast<unsigned char>(c) & 15];
+  }
+  return hex;
+}
+
 }  // namespace qeb::test_support

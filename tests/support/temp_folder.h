@@ -34,4 +34,7 @@ std::string ReadAll(const std::string& path);  // throws when it cannot be read
 void WriteAll(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 
+// Lower-case hexadecimal digits of the bytes, two per byte.
+std::string Hex(const std::string& bytes);
+
 }  // namespace qeb::test_support

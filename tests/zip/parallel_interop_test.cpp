@@ -50,37 +50,18 @@ struct BigSample {
   friend void PrintTo(const BigSample& sample, std::ostream* out) { *out << sample.name; }
 };
 
-struct Packed {
-  std::string source;
-  std::string archive;
-  std::string comment;
-};
-
-Packed PackWithComponent(const TempFolder& folder, const BigSample& sample) {
-  Packed packed{folder.Write("in/" + sample.name, sample.data), folder.Path("OUT.ZIP"),
-                FGCifraXor(kClave, kLlaveComentario)};
-  ZipComponent component;
-  component.SourceFiles = packed.source;
-  component.ZipFilename = packed.archive;
-  component.PreZipFile = [&](std::string& comment, const std::string&) {
-    comment = packed.comment;
-  };
-  EXPECT_EQ(component.Compress(), 0);
-  return packed;
-}
-
 class MultiBlockArchive : public testing::TestWithParam<BigSample> {
  protected:
   void SetUp() override {
     sample_ = {GetParam().name, GetParam().make, GetParam().make()};
     // Several blocks, so that the workers share the data.
     ASSERT_GT(sample_.data.size(), 8 * ParallelDeflateOptions{}.block_size);
-    packed_ = PackWithComponent(folder_, sample_);
+    packed_ = testing_zip::PackWithComponent(folder_, sample_.name, sample_.data, kClave);
   }
 
   TempFolder folder_;
   BigSample sample_;
-  Packed packed_;
+  testing_zip::Packed packed_;
 };
 
 TEST_P(MultiBlockArchive, PassesUnzipTest) {
@@ -90,33 +71,10 @@ TEST_P(MultiBlockArchive, PassesUnzipTest) {
   EXPECT_NE(result.output.find("No errors detected"), std::string::npos) << result.output;
 }
 
-const char* const kPythonCheck = R"(
-import sys, zipfile
-archive, source, name, comment_hex = sys.argv[1:5]
-with zipfile.ZipFile(archive) as z:
-    assert z.testzip() is None, 'testzip found a bad entry'
-    infos = z.infolist()
-    assert [i.filename for i in infos] == [name], [i.filename for i in infos]
-    assert infos[0].compress_type == zipfile.ZIP_DEFLATED, infos[0].compress_type
-    assert infos[0].comment == bytes.fromhex(comment_hex), infos[0].comment
-    assert z.read(name) == open(source, 'rb').read(), 'content differs'
-print('OK')
-)";
-
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (const char c : bytes) {
-    hex += kDigits[static_cast<unsigned char>(c) >> 4];
-    hex += kDigits[static_cast<unsigned char>(c) & 15];
-  }
-  return hex;
-}
-
 TEST_P(MultiBlockArchive, ReadsBackInPythonZipfile) {
   REQUIRE_TOOL("python3");
-  const testing_zip::ToolResult result = testing_zip::RunPython(
-      kPythonCheck, {packed_.archive, packed_.source, GetParam().name, Hex(packed_.comment)});
+  const testing_zip::ToolResult result =
+      testing_zip::CheckWithPython(packed_, GetParam().name, /*deflated=*/true);
   EXPECT_EQ(result.status, 0) << result.output;
   EXPECT_EQ(result.output, "OK\n");
 }

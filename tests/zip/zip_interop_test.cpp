@@ -11,6 +11,7 @@
 
 namespace qeb::zip {
 namespace {
+using testing_zip::Packed;
 using testing_zip::Quote;
 using testing_zip::ReadAll;
 using testing_zip::RunPython;
@@ -23,16 +24,6 @@ using testing_zip::ToolAvailable;
 
 constexpr const char* kClave = "0123456789ABCDEFGHI";
 
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (const char c : bytes) {
-    hex += kDigits[static_cast<unsigned char>(c) >> 4];
-    hex += kDigits[static_cast<unsigned char>(c) & 15];
-  }
-  return hex;
-}
-
 // The file comment zipinfo -v prints between its marker lines.
 std::string ZipinfoComment(const std::string& output) {
   const size_t begins = output.find("file comment begins");
@@ -44,35 +35,8 @@ std::string ZipinfoComment(const std::string& output) {
   return output.substr(start + 1, end - start - 1);
 }
 
-const char* const kPythonCheck = R"(
-import sys, zipfile
-archive, source, name, comment_hex = sys.argv[1:5]
-with zipfile.ZipFile(archive) as z:
-    assert z.testzip() is None, 'testzip found a bad entry'
-    infos = z.infolist()
-    assert [i.filename for i in infos] == [name], [i.filename for i in infos]
-    assert infos[0].comment == bytes.fromhex(comment_hex), infos[0].comment
-    assert z.read(name) == open(source, 'rb').read(), 'content differs'
-print('OK')
-)";
-
-struct Written {
-  std::string source;
-  std::string archive;
-  std::string comment;
-};
-
-Written PackSample(const TempFolder& folder, const std::string& name, const std::string& data) {
-  Written written{folder.Write("in/" + name, data), folder.Path("OUT.ZIP"),
-                  FGCifraXor(kClave, kLlaveComentario)};
-  ZipComponent component;
-  component.SourceFiles = written.source;
-  component.ZipFilename = written.archive;
-  component.PreZipFile = [&](std::string& comment, const std::string&) {
-    comment = written.comment;
-  };
-  EXPECT_EQ(component.Compress(), 0);
-  return written;
+Packed PackSample(const TempFolder& folder, const std::string& name, const std::string& data) {
+  return testing_zip::PackWithComponent(folder, name, data, kClave);
 }
 
 struct Sample {
@@ -81,12 +45,16 @@ struct Sample {
   friend void PrintTo(const Sample& sample, std::ostream* out) { *out << sample.name; }
 };
 
-class OurArchive : public testing::TestWithParam<Sample> {};
+class OurArchive : public testing::TestWithParam<Sample> {
+ protected:
+  void SetUp() override { w = PackSample(folder_, GetParam().name, GetParam().data); }
+
+  TempFolder folder_;
+  Packed w;
+};
 
 TEST_P(OurArchive, PassesUnzipTest) {
   REQUIRE_TOOL("unzip");
-  TempFolder folder;
-  const Written w = PackSample(folder, GetParam().name, GetParam().data);
   const testing_zip::ToolResult result = RunTool("unzip -t " + Quote(w.archive));
   EXPECT_EQ(result.status, 0) << result.output;
   EXPECT_NE(result.output.find("No errors detected"), std::string::npos) << result.output;
@@ -94,8 +62,6 @@ TEST_P(OurArchive, PassesUnzipTest) {
 
 TEST_P(OurArchive, ShowsItsCommentInZipinfo) {
   REQUIRE_TOOL("zipinfo");
-  TempFolder folder;
-  const Written w = PackSample(folder, GetParam().name, GetParam().data);
   const testing_zip::ToolResult result = RunTool("zipinfo -v " + Quote(w.archive));
   EXPECT_EQ(result.status, 0) << result.output;
   EXPECT_EQ(ZipinfoComment(result.output), w.comment) << result.output;
@@ -103,18 +69,13 @@ TEST_P(OurArchive, ShowsItsCommentInZipinfo) {
 
 TEST_P(OurArchive, ReadsBackInPythonZipfile) {
   REQUIRE_TOOL("python3");
-  TempFolder folder;
-  const Written w = PackSample(folder, GetParam().name, GetParam().data);
-  const testing_zip::ToolResult result =
-      RunPython(kPythonCheck, {w.archive, w.source, GetParam().name, Hex(w.comment)});
+  const testing_zip::ToolResult result = testing_zip::CheckWithPython(w, GetParam().name);
   EXPECT_EQ(result.status, 0) << result.output;
   EXPECT_EQ(result.output, "OK\n");
 }
 
 TEST_P(OurArchive, Passes7zTest) {
   REQUIRE_TOOL("7z");
-  TempFolder folder;
-  const Written w = PackSample(folder, GetParam().name, GetParam().data);
   const testing_zip::ToolResult result = RunTool("7z t " + Quote(w.archive));
   EXPECT_EQ(result.status, 0) << result.output;
   EXPECT_NE(result.output.find("Everything is Ok"), std::string::npos) << result.output;
@@ -122,8 +83,6 @@ TEST_P(OurArchive, Passes7zTest) {
 
 TEST_P(OurArchive, ListsInBsdtar) {
   REQUIRE_TOOL("bsdtar");
-  TempFolder folder;
-  const Written w = PackSample(folder, GetParam().name, GetParam().data);
   const testing_zip::ToolResult result = RunTool("LC_ALL=C.UTF-8 bsdtar -tf " + Quote(w.archive));
   EXPECT_EQ(result.status, 0) << result.output;
   EXPECT_EQ(result.output, GetParam().name + "\n");

@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "sua/file_system.h"
+#include "zip/cifra_xor.h"
+#include "zip/zip_component.h"
 #include "zip/zip_writer.h"
 
 #ifndef _WIN32
@@ -129,6 +131,38 @@ void PutU16(std::string& bytes, size_t at, uint16_t value) {
 void PutU32(std::string& bytes, size_t at, uint32_t value) {
   PutU16(bytes, at, static_cast<uint16_t>(value));
   PutU16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
+}
+
+Packed PackWithComponent(const TempFolder& folder, const std::string& name, const std::string& data,
+                         const std::string& clave) {
+  Packed packed{folder.Write("in/" + name, data), folder.Path("OUT.ZIP"),
+                FGCifraXor(clave, kLlaveComentario)};
+  ZipComponent component;
+  component.SourceFiles = packed.source;
+  component.ZipFilename = packed.archive;
+  component.PreZipFile = [&](std::string& comment, const std::string&) {
+    comment = packed.comment;
+  };
+  const int32_t code = component.Compress();
+  if (code != 0) throw std::runtime_error("Compress returned " + std::to_string(code));
+  return packed;
+}
+
+ToolResult CheckWithPython(const Packed& packed, const std::string& name, bool deflated) {
+  static const char* const kCheck = R"(
+import sys, zipfile
+archive, source, name, comment_hex, deflated = sys.argv[1:6]
+with zipfile.ZipFile(archive) as z:
+    assert z.testzip() is None, 'testzip found a bad entry'
+    infos = z.infolist()
+    assert [i.filename for i in infos] == [name], [i.filename for i in infos]
+    assert deflated == '0' or infos[0].compress_type == zipfile.ZIP_DEFLATED, infos[0].compress_type
+    assert infos[0].comment == bytes.fromhex(comment_hex), infos[0].comment
+    assert z.read(name) == open(source, 'rb').read(), 'content differs'
+print('OK')
+)";
+  return RunPython(
+      kCheck, {packed.archive, packed.source, name, Hex(packed.comment), deflated ? "1" : "0"});
 }
 
 }  // namespace qeb::zip::testing_zip

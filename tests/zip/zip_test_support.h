@@ -13,6 +13,7 @@
 namespace qeb::zip::testing_zip {
 
 using test_support::Exists;
+using test_support::Hex;
 using test_support::ReadAll;
 using test_support::TempFolder;
 using test_support::WriteAll;
@@ -69,6 +70,21 @@ ToolResult RunTool(const std::string& command);
 std::string Quote(const std::string& text);
 // Runs a python3 script with arguments (python3 must be available).
 ToolResult RunPython(const std::string& script, const std::vector<std::string>& arguments);
+
+// An archive the packing component wrote from `data` saved as `name`, with the
+// entry comment scrambled from `clave`.
+struct Packed {
+  std::string source;
+  std::string archive;
+  std::string comment;
+};
+Packed PackWithComponent(const TempFolder& folder, const std::string& name, const std::string& data,
+                         const std::string& clave);
+
+// Python's zipfile reads the archive back: testzip clean, one entry `name`
+// (deflated when asked), its comment and its content equal to the source.
+// The output is "OK\n" when all holds.
+ToolResult CheckWithPython(const Packed& packed, const std::string& name, bool deflated = false);
 
 uint16_t ReadU16(const std::string& bytes, size_t at);
 uint32_t ReadU32(const std::string& bytes, size_t at);
