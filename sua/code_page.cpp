@@ -77,7 +77,8 @@ std::string Utf8ToCp1252(std::string_view text) {
       out += static_cast<char>(unit - 0xDC00);
     } else {
       const auto* high = std::find(kCp1252High.begin(), kCp1252High.end(), unit);
-      out += high != kCp1252High.end() ? static_cast<char>(0x80 + (high - kCp1252High.begin())) : '?';
+      out +=
+          high != kCp1252High.end() ? static_cast<char>(0x80 + (high - kCp1252High.begin())) : '?';
     }
   }
   return out;

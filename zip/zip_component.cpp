@@ -32,7 +32,6 @@ struct Refusal {
   int32_t code;
 };
 
-
 std::string EntryNameOf(const std::string& source) {
   return fs::ToUtf8(fs::ToPath(source).filename());
 }

@@ -13,7 +13,6 @@
 namespace qeb::ui {
 namespace {
 
-
 TEST(ProgressLine, AddsDotsUnlessTheTextEndsInTwo) {
   EXPECT_EQ(ProgressLine("Preparando información"), "Preparando información...");
   EXPECT_EQ(ProgressLine("Copiando..."), "Copiando...");
@@ -98,8 +97,8 @@ TEST(FGMsgEspera, OtherModesOnlyProcessPendingEvents) {
   const auto windows = ws.windows();
   FGMsgEspera(ws, 2, "y");
   FGMsgEspera(ws, -1, "z");
-  const std::vector<ScriptedWindowSystem::Call> after(ws.calls().begin() + static_cast<long>(before),
-                                                      ws.calls().end());
+  const std::vector<ScriptedWindowSystem::Call> after(
+      ws.calls().begin() + static_cast<long>(before), ws.calls().end());
   ASSERT_EQ(after.size(), 2u);
   EXPECT_EQ(after[0].op, "ProcessPendingEvents");
   EXPECT_EQ(after[1].op, "ProcessPendingEvents");
@@ -115,7 +114,8 @@ TEST(FGMsgEspera, WindowIsCentredAgainWhenCreatedAgain) {
   ws.SetScreenSize({30000, 20000});
   FGMsgEspera(ws, 1, "y");
   EXPECT_EQ(ws.progress_loads(), 2);
-  EXPECT_DOUBLE_EQ(ws.progress_left(), (30000 - ScriptedWindowSystem::kProgressOuterSize.width) / 2);
+  EXPECT_DOUBLE_EQ(ws.progress_left(),
+                   (30000 - ScriptedWindowSystem::kProgressOuterSize.width) / 2);
 }
 
 // Every step is attempted on its own; no failure reaches the caller.
@@ -144,18 +144,20 @@ TEST_P(FailingStep, IsPassedOverAndTheOtherStepsStillRun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, FailingStep,
-                         testing::Values("SetBusyPointer", "LoadProgressWindow", "ShowProgressWindow",
-                                         "SetProgressText", "TopLevelWindowCount",
-                                         "TopLevelWindowAt", "EnableTopLevelWindow",
-                                         "ProcessPendingEvents", "UnloadProgressWindow",
-                                         "ScreenSize", "SetProgressWindowLeft"));
+                         testing::Values("SetBusyPointer", "LoadProgressWindow",
+                                         "ShowProgressWindow", "SetProgressText",
+                                         "TopLevelWindowCount", "TopLevelWindowAt",
+                                         "EnableTopLevelWindow", "ProcessPendingEvents",
+                                         "UnloadProgressWindow", "ScreenSize",
+                                         "SetProgressWindowLeft"));
 
 TEST(FMSG_SUA, CoordinateThatCannotBeSetStaysWhileTheOtherIsSet) {
   ScriptedWindowSystem ws;
   ws.FailOperation("SetProgressWindowLeft");
   FGMsgEspera(ws, 1, "x");
   EXPECT_DOUBLE_EQ(ws.progress_left(), 0);
-  EXPECT_DOUBLE_EQ(ws.progress_top(), (11520 - ScriptedWindowSystem::kProgressOuterSize.height) / 2);
+  EXPECT_DOUBLE_EQ(ws.progress_top(),
+                   (11520 - ScriptedWindowSystem::kProgressOuterSize.height) / 2);
 }
 
 }  // namespace

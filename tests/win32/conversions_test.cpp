@@ -45,7 +45,10 @@ TEST(Utf, InvalidUtf8IsRefusedWithTheSystemsError) {
 }
 
 TEST(Utf, InvalidUtf8IsReplacedInTextsThatAreOnlyShown) {
-  EXPECT_EQ(ToWideLenient("Ca\xF1" "ada"), L"Ca\uFFFD" L"ada");
+  EXPECT_EQ(ToWideLenient("Ca\xF1"
+                          "ada"),
+            L"Ca\uFFFD"
+            L"ada");
   EXPECT_EQ(ToWideLenient("¿Más diskettes?"), L"\u00BFM\u00E1s diskettes?");
 }
 

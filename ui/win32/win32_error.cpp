@@ -4,7 +4,9 @@
 
 namespace qeb::ui::win32 {
 
-std::string SystemErrorText(DWORD code) { return fs::SystemErrorText(code); }
+std::string SystemErrorText(DWORD code) {
+  return fs::SystemErrorText(code);
+}
 
 RunError ErrorFromCode(DWORD code) {
   if (code == ERROR_SUCCESS) code = ERROR_CAN_NOT_COMPLETE;
