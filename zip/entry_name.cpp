@@ -67,7 +67,7 @@ std::string UnicodePathName(const std::string& raw, const std::string& extra) {
     ByteReader field(BytesOf(block));
     const uint8_t version = field.U8();
     const uint32_t name_crc = field.U32();
-    const std::string name = field.Text(field.remaining());
+    std::string name = field.Text(field.remaining());
     const auto raw_crc = static_cast<uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(raw.data()), static_cast<uInt>(raw.size())));
     if (field.ok() && version == 1 && name_crc == raw_crc && IsValidUtf8(name)) return name;

@@ -44,7 +44,7 @@ std::string TempFolder::Root() const {
 }
 
 std::string TempFolder::Write(const std::string& relative, const std::string& bytes) const {
-  const std::string path = Path(relative);
+  std::string path = Path(relative);
   stdfs::create_directories(fs::ToPath(path).parent_path());
   WriteAll(path, bytes);
   return path;

@@ -52,7 +52,7 @@ TEST(ZipComponentDiskFull, ReportsDiskFullAndLeavesNoTemporaryFile) {
       folder.Write("BIG.SUA", testing_zip::RandomBytes(1 << 20, 3));  // deflate cannot shrink it
   const std::string archive = folder.Write("BIG.ZIP", "an older archive");
 
-  EXPECT_EQ(CompressUnderFileSizeLimit(source, archive, 256 * 1024), 150);
+  EXPECT_EQ(CompressUnderFileSizeLimit(source, archive, size_t{256} * 1024), 150);
 
   EXPECT_EQ(folder.List(), (std::vector<std::string>{"BIG.SUA", "BIG.ZIP"}));
   EXPECT_EQ(testing_zip::ReadAll(archive), "an older archive");

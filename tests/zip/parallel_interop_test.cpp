@@ -22,10 +22,6 @@ using testing_zip::Quote;
 using testing_zip::ReadAll;
 using testing_zip::RunTool;
 using testing_zip::TempFolder;
-using testing_zip::ToolAvailable;
-
-#define REQUIRE_TOOL(tool) \
-  if (!ToolAvailable(tool)) GTEST_SKIP() << (tool) << " is not available"
 
 constexpr const char* kClave = "ABCD1234EFGH5678IJK";
 

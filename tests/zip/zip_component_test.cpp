@@ -15,7 +15,6 @@
 
 namespace qeb::zip {
 namespace {
-using testing_zip::Exists;
 using testing_zip::ReadAll;
 using testing_zip::TempFolder;
 

@@ -17,10 +17,6 @@ using testing_zip::ReadAll;
 using testing_zip::RunPython;
 using testing_zip::RunTool;
 using testing_zip::TempFolder;
-using testing_zip::ToolAvailable;
-
-#define REQUIRE_TOOL(tool) \
-  if (!ToolAvailable(tool)) GTEST_SKIP() << tool << " is not available"
 
 constexpr const char* kClave = "0123456789ABCDEFGHI";
 

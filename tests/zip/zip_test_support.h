@@ -62,6 +62,9 @@ ReadBack ReadArchive(const std::string& bytes);
 // Outside tools, on the native build only; a missing tool means the test
 // skips. Run returns the exit status and what the command printed.
 bool ToolAvailable(const std::string& tool);
+// Skips the test when an outside tool is missing (always on Windows).
+#define REQUIRE_TOOL(tool) \
+  if (!::qeb::zip::testing_zip::ToolAvailable(tool)) GTEST_SKIP() << (tool) << " is not available"
 struct ToolResult {
   int status = -1;
   std::string output;
