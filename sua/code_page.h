@@ -9,6 +9,9 @@
 
 namespace qeb {
 
+// Appends the UTF-8 bytes of one character of the Basic Multilingual Plane.
+void AppendUtf8(char32_t code, std::string& out);
+
 // Every byte becomes one character; bytes that 1252 leaves undefined keep
 // their own code (U+0081, U+008D, ...), as Windows converts them.
 std::string Cp1252ToUtf8(std::string_view text);

@@ -5,6 +5,7 @@
 #include <array>
 #include <span>
 
+#include "sua/code_page.h"
 #include "zip/byte_cursor.h"
 #include "zip/zip_errors.h"
 #include "zip/zip_format.h"
@@ -27,24 +28,11 @@ constexpr std::array<char32_t, 128> kCp437High{
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
 
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | code >> 6);
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | code >> 12);
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 std::string FromCp437(const std::string& raw) {
   std::string out;
   for (const char c : raw) {
     const auto byte = static_cast<unsigned char>(c);
-    AppendUtf8(out, byte < 0x80 ? char32_t{byte} : kCp437High[byte - 0x80]);
+    AppendUtf8(byte < 0x80 ? char32_t{byte} : kCp437High[byte - 0x80], out);
   }
   return out;
 }
