@@ -4,14 +4,14 @@
 #include <cstdint>
 
 #include "app/main_window.h"
+#include "app/msg_error_zip.h"
+#include "base/file_system.h"
+#include "base/path_separator.h"
+#include "base/run_error.h"
 #include "sua/append.h"
-#include "sua/file_system.h"
-#include "sua/path_separator.h"
 #include "sua/paths.h"
-#include "sua/run_error.h"
 #include "sua/validation_record.h"
 #include "ui/mensaje.h"
-#include "zip/zip_error_text.h"
 
 namespace qeb {
 namespace {
@@ -34,7 +34,7 @@ FQEB_SUA::Exit FQEB_SUA::CheckAndPack(const Intake& intake) {
   if (intake.split) {
     DeleteIfPresent(joined);
     fs::RenameFile(intake.work_folder + kPathSeparator + intake.first_name, joined);
-  } else if (!FGRegValFile(state_, ws_, joined)) {
+  } else if (!FGRegValFile(joined)) {
     ui::FGMensaje(ws_, "E", "No fue posible validar el Nombre del Archivo.");
     return Exit::kError;
   }
@@ -69,9 +69,25 @@ void FQEB_SUA::Pack(const std::string& joined_path) {
     packed_ = true;
     fs::DeleteFile(joined_path);
   } else {
-    zip::FGMsgErrorZip(ws_, code);
+    FGMsgErrorZip(ws_, code);
     DeleteIfPresent(joined_path);
   }
+}
+
+// "FGAppendFile:2 No such file or directory": the operation's name, a colon,
+// the number, one blank and the description.
+bool FQEB_SUA::Reported(const FileOutcome& outcome, const std::string& operation) {
+  if (outcome.error()) ui::FGMensaje(ws_, "E", operation + ":" + outcome.error()->OperatorText());
+  return outcome.done();
+}
+
+bool FQEB_SUA::FGAppendFile(const std::string& src_file, const std::string& file_to_app,
+                            const std::string& tgt_file, int16_t long_reg) {
+  return Reported(AppendSuaFile(state_, src_file, file_to_app, tgt_file, long_reg), "FGAppendFile");
+}
+
+bool FQEB_SUA::FGRegValFile(const std::string& src_file) {
+  return Reported(ReadValidationRecordOfFile(state_, src_file), "FGRegValFile");
 }
 
 }  // namespace qeb

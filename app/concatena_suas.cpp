@@ -7,12 +7,12 @@
 
 #include "app/error_trap.h"
 #include "app/main_window.h"
+#include "base/code_page.h"
+#include "base/file_system.h"
+#include "base/path_separator.h"
+#include "base/run_error.h"
 #include "sua/append.h"
-#include "sua/code_page.h"
-#include "sua/file_system.h"
-#include "sua/path_separator.h"
 #include "sua/paths.h"
-#include "sua/run_error.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
 
@@ -27,8 +27,7 @@ constexpr int kDialogFlags = ui::kDialogFileMustExist + ui::kDialogHideReadOnly;
 
 char LastCharacterUpperCased(const std::string& text) {
   if (text.empty()) return '\0';
-  const char last = text.back();
-  return (last >= 'a' && last <= 'z') ? static_cast<char>(last - 'a' + 'A') : last;
+  return AsciiUpperCase(text.back());
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {
@@ -161,7 +160,7 @@ FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const Intake& intake) {
     if (FGExisteArch(piece_copy)) fs::DeleteFile(piece_copy);
     fs::CopyFile(piece_folder + piece_name, piece_copy);
 
-    if (!FGAppendFile(state_, ws_, first_copy, piece_copy, first_copy, 0)) {
+    if (!FGAppendFile(first_copy, piece_copy, first_copy, 0)) {
       if (fs::AnythingExists(piece_copy)) fs::DeleteFile(piece_copy);
       ui::FGMensaje(ws_, "E", kNoConcatenado);
       return Exit::kError;

@@ -5,18 +5,16 @@
 #include <new>
 #include <system_error>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 
 namespace qeb {
-
-inline constexpr long kErrOutOfMemory = 7;
 
 template <typename Body>
 auto WithRunErrors(Body&& body) {
   try {
     return body();
   } catch (const std::bad_alloc&) {
-    throw RunError(kErrOutOfMemory, "Memoria insuficiente");
+    throw OutOfMemoryError();
   } catch (const std::system_error& error) {
     throw RunError(error.code().value(), error.code().message());
   }

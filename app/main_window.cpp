@@ -1,9 +1,9 @@
 #include "app/main_window.h"
 
 #include "app/error_trap.h"
-#include "sua/code_page.h"
-#include "sua/path_separator.h"
-#include "sua/run_error.h"
+#include "base/code_page.h"
+#include "base/path_separator.h"
+#include "base/run_error.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
 #include "zip/cifra_xor.h"

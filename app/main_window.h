@@ -3,9 +3,11 @@
 // its load step. It owns the Open dialog settings, hosts the packing component
 // and holds the archive path of the run.
 
+#include <cstdint>
 #include <string>
 
 #include "app/run_state.h"
+#include "sua/file_outcome.h"
 #include "ui/window_system.h"
 #include "zip/zip_component.h"
 
@@ -47,6 +49,14 @@ class FQEB_SUA {
   void Pack(const std::string& joined_path);
   void ClosingReport();
   void ReportError(long number, const std::string& description);
+
+  // The file operations of the window: the SUA file readers, with the
+  // "FGAppendFile:" / "FGRegValFile:" report of an unexpected file-system
+  // failure. False when the operation failed, reported or not.
+  bool FGAppendFile(const std::string& src_file, const std::string& file_to_app,
+                    const std::string& tgt_file, int16_t long_reg);
+  bool FGRegValFile(const std::string& src_file);
+  bool Reported(const FileOutcome& outcome, const std::string& operation);
 
   // The packing component's per-file event: the entry's comment is
   // RegValClave scrambled with the fixed key.

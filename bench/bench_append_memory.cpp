@@ -24,9 +24,7 @@ int main() {
 #include <fstream>
 #include <string>
 
-#include "app/run_state.h"
 #include "sua/append.h"
-#include "ui/scripted_window_system.h"
 
 namespace {
 
@@ -76,11 +74,10 @@ Measure AppendInChild(const stdfs::path& folder, const stdfs::path& piece) {
   const pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
-    qeb::RunState state;
-    qeb::ui::ScriptedWindowSystem ws;
+    qeb::ValidationFields fields;
     const bool ok =
-        qeb::FGAppendFile(state, ws, joined.string(), piece.string(), joined.string(), 0);
-    _exit(ok && state.RegValDiscos == 1 && ws.boxes().empty() ? 0 : 1);
+        qeb::AppendSuaFile(fields, joined.string(), piece.string(), joined.string(), 0).done();
+    _exit(ok && fields.RegValDiscos == 1 ? 0 : 1);
   }
   int status = 0;
   rusage usage{};

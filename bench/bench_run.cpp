@@ -37,12 +37,11 @@ int main() {
 #include <vector>
 
 #include "app/run_state.h"
+#include "base/code_page.h"
+#include "base/file_system.h"
 #include "sua/append.h"
-#include "sua/code_page.h"
-#include "sua/file_system.h"
 #include "sua/validation_record.h"
 #include "tools/sua_sample.h"
-#include "ui/scripted_window_system.h"
 #include "zip/cifra_xor.h"
 #include "zip/zip_component.h"
 
@@ -134,20 +133,21 @@ std::string NameOf(const std::string& path) {
 
 // The joined file in the work folder, its validation fields in `state`.
 std::string JoinPieces(const std::vector<std::string>& pieces, const std::string& work,
-                       qeb::RunState& state, qeb::ui::WindowSystem& ws) {
+                       qeb::RunState& state) {
   std::string final_name = NameOf(pieces.front());
   std::string first_copy = work + "/" + final_name;
   qeb::fs::CopyFile(pieces.front(), first_copy);
   state.DiscosLeidos = 1;
   if (final_name.back() == 'A') {
     state.RegValDiscos = 1;
-    if (!qeb::FGRegValFile(state, ws, first_copy)) throw BenchError("FGRegValFile failed");
+    if (!qeb::ReadValidationRecordOfFile(state, first_copy).done())
+      throw BenchError("FGRegValFile failed");
     return first_copy;
   }
   for (size_t i = 1; i < pieces.size(); ++i) {
     const std::string piece_copy = work + "/" + NameOf(pieces[i]);
     qeb::fs::CopyFile(pieces[i], piece_copy);
-    if (!qeb::FGAppendFile(state, ws, first_copy, piece_copy, first_copy, 0))
+    if (!qeb::AppendSuaFile(state, first_copy, piece_copy, first_copy, 0).done())
       throw BenchError("FGAppendFile failed on " + pieces[i]);
     qeb::fs::DeleteFile(piece_copy);
     ++state.DiscosLeidos;
@@ -239,15 +239,13 @@ int Run(const Options& options) {
   const double cpu_start = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   qeb::RunState state;
-  qeb::ui::ScriptedWindowSystem ws;
-  const std::string joined = JoinPieces(pieces, work, state, ws);
+  const std::string joined = JoinPieces(pieces, work, state);
   CheckJoined(joined, state);
   const auto joined_at = std::chrono::steady_clock::now();
   const std::string archive = Pack(joined, state);
   const auto end = std::chrono::steady_clock::now();
   const double wall = std::chrono::duration<double>(end - start).count();
   const double cpu = CpuSeconds() - cpu_start;
-  if (!ws.boxes().empty()) throw BenchError("the run showed a message: " + ws.boxes()[0].text);
 
   const uint64_t archive_size = stdfs::file_size(qeb::fs::ToPath(archive));
   qeb::fs::DeleteFile(archive);

@@ -1,4 +1,4 @@
-// Appends arbitrary data to a small source file with FGAppendFile and compares
+// Appends arbitrary data to a small source file with AppendSuaFile and compares
 // the outcome with a step-by-step reading of the piece rules made here: pieces
 // of 32000 characters (the last one up to 32001), or of LongReg characters each
 // followed by CR LF; a read that runs into a 0x1A mark is tried once more with
@@ -22,14 +22,12 @@
 
 #include <unistd.h>
 
-#include "app/run_state.h"
 #include "sua/append.h"
 #include "sua/validation_record.h"
-#include "ui/scripted_window_system.h"
 
 namespace {
 namespace stdfs = std::filesystem;
-using qeb::RunState;
+using RunState = qeb::ValidationFields;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -148,9 +146,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
   static const RunState previous = PreviousValues();
   RunState state = previous;
-  qeb::ui::ScriptedWindowSystem ws;
-  const bool result =
-      qeb::FGAppendFile(state, ws, src.string(), to_append.string(), tgt.string(), long_reg);
+  const qeb::FileOutcome outcome =
+      qeb::AppendSuaFile(state, src.string(), to_append.string(), tgt.string(), long_reg);
+  const bool result = outcome.done();
 
   const Expected expected =
       Simulate(piece, record_mode ? static_cast<size_t>(long_reg) : kBlock, record_mode);
@@ -163,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   else
     Check(ReadAll(src) == kSource);
   // An unreadable piece is the caller's to report.
-  Check(ws.boxes().empty());
+  Check(!outcome.error().has_value());
 
   RunState expected_state = previous;
   if (expected.result) {

@@ -15,12 +15,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_state.h"
 #include "sua/validation_record.h"
 
 namespace {
 
-using qeb::RunState;
+using qeb::ValidationFields;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -93,8 +92,8 @@ void CheckObviousCounts(std::string_view discos, std::optional<int16_t> parsed) 
   if (a == ' ' && b == ' ') Check(!parsed.has_value());
 }
 
-void CheckExtraction(std::string_view tail, const RunState& before) {
-  RunState after = before;
+void CheckExtraction(std::string_view tail, const ValidationFields& before) {
+  ValidationFields after = before;
   qeb::ExtractValidationFields(tail, after);
 
   // Nothing but the five fields may change.
@@ -201,7 +200,7 @@ Verdict ExpectedNameRule(const std::u16string& n, const std::u16string& inicial,
   return And(verdict, last);
 }
 
-void CheckNameRule(std::string_view name, const RunState& state) {
+void CheckNameRule(std::string_view name, const ValidationFields& state) {
   const bool matches = qeb::NameMatchesValidationRecord(name, state);
   const auto n = Utf16Units(name);
   const auto inicial = Utf16Units(state.RegValInicial);
@@ -213,8 +212,8 @@ void CheckNameRule(std::string_view name, const RunState& state) {
   if (expected != Verdict::kUnknown) Check(matches == (expected == Verdict::kYes));
 }
 
-RunState PreviousValues() {
-  RunState state;
+ValidationFields PreviousValues() {
+  ValidationFields state;
   state.RutaApp = "/programa/";
   state.TituloApp = "Cuotas IMSS (SUA)";
   state.DiscosLeidos = 2;
@@ -236,10 +235,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view name =
       size > kTail ? input.substr(kTail, 64) : input.substr(size - std::min<size_t>(size, 12));
 
-  static const RunState previous = PreviousValues();
+  static const ValidationFields previous = PreviousValues();
   CheckExtraction(tail, previous);
   CheckNameRule(name, previous);
-  RunState extracted = previous;
+  ValidationFields extracted = previous;
   qeb::ExtractValidationFields(tail, extracted);
   CheckNameRule(name, extracted);
   return 0;

@@ -4,23 +4,16 @@
 #include <optional>
 #include <string_view>
 
-#include "sua/code_page.h"
-#include "sua/file_system.h"
+#include "base/code_page.h"
+#include "base/file_system.h"
+#include "base/run_error.h"
 #include "sua/paths.h"
-#include "sua/run_error.h"
 #include "sua/validation_record.h"
-#include "ui/mensaje.h"
 
 namespace qeb {
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
-
-// "FGAppendFile:2 No such file or directory": the name, a colon, the number,
-// one blank and the description.
-void ReportError(ui::WindowSystem& ws, const std::string& operation, const RunError& error) {
-  ui::FGMensaje(ws, "E", operation + ":" + error.OperatorText());
-}
 
 // Names that differ only in letter case name the same file on Windows.
 bool SameFileName(const std::string& a, const std::string& b) {
@@ -66,9 +59,10 @@ bool FGLeeCaractArch(SuaTextFile& fh, int16_t pcarac, std::string& texto) {
   }
 }
 
-bool FGAppendFile(RunState& state, ui::WindowSystem& ws, const std::string& src_file,
-                  const std::string& file_to_app, const std::string& tgt_file, int16_t long_reg) {
-  if (!FGExisteArch(src_file) || !FGExisteArch(file_to_app)) return false;
+FileOutcome AppendSuaFile(ValidationFields& fields, const std::string& src_file,
+                          const std::string& file_to_app, const std::string& tgt_file,
+                          int16_t long_reg) {
+  if (!FGExisteArch(src_file) || !FGExisteArch(file_to_app)) return FileOutcome::FailedSilently();
   const bool record_mode = long_reg != 0;
 
   // Both files are closed by their owners on every path; a failure to close
@@ -82,23 +76,22 @@ bool FGAppendFile(RunState& state, ui::WindowSystem& ws, const std::string& src_
     target.emplace(fs::File::Open(same_file ? src_file : tgt_file, fs::File::Mode::kAppend));
     source.emplace(file_to_app);
   } catch (const RunError& error) {
-    ReportError(ws, "FGAppendFile", error);
-    return false;
+    return FileOutcome::Failed(error);
   }
 
   std::string tail;
   while (!source->AtEnd()) {
     // A fresh piece each time, so that one piece at most is held at once.
     std::string piece;
-    if (!FGLeeCaractArch(*source, record_mode ? long_reg : kBlockLength, piece)) return false;
+    if (!FGLeeCaractArch(*source, record_mode ? long_reg : kBlockLength, piece))
+      return FileOutcome::FailedSilently();
     // A lost write leaves the joined file unusable, so the operator hears of
     // it; so does a failure to flush or close it below.
     try {
       target->Write(piece.data(), piece.size());
       if (record_mode) target->Write(kLineBreak.data(), kLineBreak.size());
     } catch (const RunError& error) {
-      ReportError(ws, "FGAppendFile", error);
-      return false;
+      return FileOutcome::Failed(error);
     }
     KeepTail(tail, piece);
   }
@@ -108,21 +101,19 @@ bool FGAppendFile(RunState& state, ui::WindowSystem& ws, const std::string& src_
     target->FlushToDisk();
     target->Close();
   } catch (const RunError& error) {
-    ReportError(ws, "FGAppendFile", error);
-    return false;
+    return FileOutcome::Failed(error);
   }
-  ExtractValidationFields(tail, state);
-  return true;
+  ExtractValidationFields(tail, fields);
+  return FileOutcome::Done();
 }
 
-bool FGRegValFile(RunState& state, ui::WindowSystem& ws, const std::string& src_file) {
-  if (!FGExisteArch(src_file)) return false;
+FileOutcome ReadValidationRecordOfFile(ValidationFields& fields, const std::string& src_file) {
+  if (!FGExisteArch(src_file)) return FileOutcome::FailedSilently();
   std::optional<SuaTextFile> file;
   try {
     file.emplace(src_file);
   } catch (const RunError& error) {
-    ReportError(ws, "FGRegValFile", error);
-    return false;
+    return FileOutcome::Failed(error);
   }
 
   // From here a failing step is passed over: a file shorter than a record, or
@@ -134,10 +125,10 @@ bool FGRegValFile(RunState& state, ui::WindowSystem& ws, const std::string& src_
     file->Read(kValidationRecordLength, tail);
   } catch (const std::exception&) {
   }
-  if (!tail.starts_with(kValidationRecordType)) state.RegValErroneo = Cp1252ToUtf8(tail);
-  ExtractValidationFields(tail, state);
+  if (!tail.starts_with(kValidationRecordType)) fields.RegValErroneo = Cp1252ToUtf8(tail);
+  ExtractValidationFields(tail, fields);
   file->Close();
-  return true;
+  return FileOutcome::Done();
 }
 
 }  // namespace qeb

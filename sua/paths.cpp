@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "sua/code_page.h"
-#include "sua/file_system.h"
-#include "sua/path_separator.h"
-#include "sua/run_error.h"
+#include "base/code_page.h"
+#include "base/file_system.h"
+#include "base/path_separator.h"
+#include "base/run_error.h"
 
 namespace qeb {
 namespace {

@@ -1,11 +1,11 @@
 #include "sua/sua_text_file.h"
 
-#include "sua/file_error.h"
+#include "base/file_error.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 
 namespace qeb {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "sua/code_page.h"
+#include "base/code_page.h"
 
 namespace qeb {
 namespace {
@@ -90,23 +90,23 @@ std::optional<int16_t> ParseDiskCount(std::string_view text) {
   return static_cast<int16_t>(value);
 }
 
-void ExtractValidationFields(std::string_view tail, RunState& state) {
+void ExtractValidationFields(std::string_view tail, ValidationFields& fields) {
   if (!tail.starts_with(kValidationRecordType)) return;
-  state.RegValIdent = Text(tail, kIdent);
-  state.RegValCodigo = Text(tail, kCodigo);
+  fields.RegValIdent = Text(tail, kIdent);
+  fields.RegValCodigo = Text(tail, kCodigo);
   if (const std::optional<int16_t> discos = ParseDiskCount(Slice(tail, kDiscos)))
-    state.RegValDiscos = *discos;
-  state.RegValInicial = Text(tail, kInicial);
-  state.RegValClave = Text(tail, kClave);
+    fields.RegValDiscos = *discos;
+  fields.RegValInicial = Text(tail, kInicial);
+  fields.RegValClave = Text(tail, kClave);
 }
 
 // N[i] is the i-th character of the name; the fields are compared by
 // character, so a short field fails every comparison that reaches past it.
-bool NameMatchesValidationRecord(std::string_view name, const RunState& state) {
+bool NameMatchesValidationRecord(std::string_view name, const ValidationFields& fields) {
   const std::u16string n = Utf8ToUtf16(name);
-  const std::u16string inicial = Utf8ToUtf16(state.RegValInicial);
-  const std::u16string codigo = Utf8ToUtf16(state.RegValCodigo);
-  const std::u16string ident = Utf8ToUtf16(state.RegValIdent);
+  const std::u16string inicial = Utf8ToUtf16(fields.RegValInicial);
+  const std::u16string codigo = Utf8ToUtf16(fields.RegValCodigo);
+  const std::u16string ident = Utf8ToUtf16(fields.RegValIdent);
   // Characters from..from+count-1 (1-based) of `text`, cut at its end.
   const auto mid = [](const std::u16string& text, size_t from, size_t count) {
     return from > text.size() ? std::u16string() : text.substr(from - 1, count);

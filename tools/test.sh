@@ -97,6 +97,14 @@ main() {
   qeb_install_missing || exit 1
   mkdir -p build
 
+  log "layering check"
+  if python3 tools/check_layers.py >build/layers.log 2>&1; then
+    record layers 1 0
+  else
+    cat build/layers.log >&2
+    record layers 0 1
+  fi
+
   for preset in native native-asan; do
     if build_preset "$preset"; then run_ctest "$preset"; else record "$preset" 0 1; fi
   done

@@ -54,9 +54,6 @@ struct OpenDialogResult {
   std::string error_description;
 };
 
-// Error number with which the Open dialog reports a cancellation.
-inline constexpr long kDialogCancelledError = 32755;
-
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;

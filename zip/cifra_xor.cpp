@@ -1,6 +1,6 @@
 #include "zip/cifra_xor.h"
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 
 namespace qeb::zip {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 
 namespace qeb::zip {
 namespace {

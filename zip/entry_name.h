@@ -15,6 +15,4 @@ namespace qeb::zip {
 std::string DecodeEntryName(const std::string& raw, uint16_t flags, const std::string& extra,
                             uint16_t version_made_by);
 
-bool IsValidUtf8(const std::string& text);
-
 }  // namespace qeb::zip

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 #include "zip/pending_file.h"
 #include "zip/safe_path.h"
 #include "zip/zip_errors.h"

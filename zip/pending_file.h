@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 
 namespace qeb::zip {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string_view>
 
+#include "base/code_page.h"
 #include "zip/zip_errors.h"
 
 namespace qeb::zip {
@@ -24,7 +24,7 @@ bool OnlyDotsAndBlanks(std::string_view step) {
 
 std::string UpperAscii(std::string_view text) {
   std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : upper) c = AsciiUpperCase(c);
   return upper;
 }
 

@@ -1,6 +1,6 @@
 #include "zip/streams.h"
 
-#include "sua/file_error.h"
+#include "base/file_error.h"
 
 #include <cerrno>
 #include <cstring>

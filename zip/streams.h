@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 
 namespace qeb::zip {
 

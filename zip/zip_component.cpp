@@ -5,8 +5,8 @@
 #include <new>
 #include <optional>
 
-#include "sua/file_error.h"
-#include "sua/file_system.h"
+#include "base/file_error.h"
+#include "base/file_system.h"
 #include "zip/dos_time.h"
 #include "zip/pending_file.h"
 #include "zip/zip_errors.h"

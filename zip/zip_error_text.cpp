@@ -1,7 +1,5 @@
 #include "zip/zip_error_text.h"
 
-#include "ui/mensaje.h"
-
 namespace qeb::zip {
 namespace {
 
@@ -102,12 +100,6 @@ std::string ZipErrorText(int32_t codigo) {
   for (const ZipErrorEntry& entry : kZipErrors)
     if (entry.code == codigo) return entry.text;
   return kUncataloguedZipError;
-}
-
-void FGMsgErrorZip(ui::WindowSystem& ws, int16_t codigo) {
-  ws.Beep();
-  ws.MessageBox(ZipErrorText(codigo), ui::ApplicationTitle(ui::kCompresion, "1.0"),
-                ui::kIconStop + ui::kButtonsOk);
 }
 
 }  // namespace qeb::zip

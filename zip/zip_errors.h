@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 
 namespace qeb::zip {
 

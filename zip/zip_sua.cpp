@@ -3,7 +3,7 @@
 #include <new>
 #include <set>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 #include "zip/extract.h"
 #include "zip/safe_path.h"
 #include "zip/streams.h"
@@ -14,13 +14,11 @@
 namespace qeb::zip {
 namespace {
 
-constexpr long kErrOutOfMemory = 7;
 constexpr long kErrInternal = 51;
 
 RunError AsRunError(const std::exception& error) {
   if (const auto* run_error = dynamic_cast<const RunError*>(&error)) return *run_error;
-  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
-    return {kErrOutOfMemory, "Memoria insuficiente"};
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return OutOfMemoryError();
   return {kErrInternal, error.what()};
 }
 

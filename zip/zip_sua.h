@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 
 namespace qeb::zip {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 #include "zip/deflate_codec.h"
 #include "zip/dos_time.h"
 #include "zip/streams.h"

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "support/scripted_window_system.h"
 #include "support/temp_folder.h"
-#include "ui/scripted_window_system.h"
 
 namespace qeb::testing_run {
 

@@ -5,12 +5,11 @@
 #include <filesystem>
 #include <regex>
 
-#include "boxes.h"
-#include "sua/file_system.h"
-#include "sua/path_separator.h"
+#include "base/file_system.h"
+#include "base/path_separator.h"
+#include "outcome.h"
 #include "sua/validation_record.h"
 #include "temp_folder.h"
-#include "ui/scripted_window_system.h"
 #include "unopenable_file.h"
 
 #ifndef _WIN32
@@ -142,7 +141,7 @@ class FGAppendFileTest : public testing::Test {
   }
 
   bool Append(const std::string& file_to_app, int16_t long_reg = 0) {
-    return FGAppendFile(state_, ws_, src_, file_to_app, tgt_, long_reg);
+    return outcomes_.Keep(AppendSuaFile(state_, src_, file_to_app, tgt_, long_reg));
   }
   void ExpectOldFields() const {
     EXPECT_EQ(state_.RegValIdent, "old-ident");
@@ -154,8 +153,8 @@ class FGAppendFileTest : public testing::Test {
 
   const std::string kSrcData = Filler(1000, 7);
   TempFolder folder_;
-  RunState state_;
-  ui::ScriptedWindowSystem ws_;
+  ValidationFields state_;
+  testing_sua::Outcomes outcomes_;
   std::string src_;
   std::string tgt_;
 };
@@ -175,11 +174,11 @@ TEST_P(FGAppendFileBlocks, JoinsBothFilesAndTakesTheLast295Characters) {
   const std::string data = Filler(size - record.size(), 3) + record;
   ASSERT_EQ(data.size(), size);
 
-  EXPECT_EQ(Outcome(Append(folder_.Write("piece.su1", data)), ws_), "true\n");
+  EXPECT_EQ(Outcome(Append(folder_.Write("piece.su1", data)), outcomes_), "true\n");
   EXPECT_EQ(ReadAll(tgt_), kSrcData + data);
   EXPECT_EQ(ReadAll(src_), kSrcData) << "the first file itself is only read";
 
-  RunState expected;
+  ValidationFields expected;
   ExtractValidationFields(record, expected);
   EXPECT_EQ(state_.RegValIdent, expected.RegValIdent);
   EXPECT_EQ(state_.RegValCodigo, expected.RegValCodigo);
@@ -195,7 +194,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FGAppendFileBlocks,
 
 TEST_F(FGAppendFileTest, ATailShorterThanARecordIsAllTheData) {
   const std::string record = ValidationRecord("A1234567890", "200307", "03", "SXYZ", "CLAVE");
-  EXPECT_EQ(Outcome(Append(folder_.Write("short.su1", record.substr(0, 100))), ws_), "true\n");
+  EXPECT_EQ(Outcome(Append(folder_.Write("short.su1", record.substr(0, 100))), outcomes_),
+            "true\n");
   EXPECT_EQ(state_.RegValIdent, "A1234567890");
   EXPECT_EQ(state_.RegValDiscos, 3);
   EXPECT_EQ(state_.RegValInicial, "SXYZ");
@@ -210,13 +210,14 @@ TEST_F(FGAppendFileTest, AFinalMarkIsNotCopied) {
     EXPECT_EQ(ReadAll(tgt_), kSrcData + data);
     EXPECT_EQ(state_.RegValDiscos, 42);
   }
-  EXPECT_EQ(testing_sua::Boxes(ws_), "");
+  EXPECT_EQ(outcomes_.reported(), "");
 }
 
 TEST_F(FGAppendFileTest, AMarkInsideAPieceFailsSilentlyKeepingEarlierPieces) {
   const std::string first = Filler(32000, 1);
   const std::string data = first + Filler(100, 2) + kMark + Filler(40000, 3) + RecordFor(1);
-  EXPECT_EQ(Outcome(Append(folder_.Write("piece-with-eof-mark-inside.su1", data)), ws_), "false\n");
+  EXPECT_EQ(Outcome(Append(folder_.Write("piece-with-eof-mark-inside.su1", data)), outcomes_),
+            "false\n");
   EXPECT_EQ(ReadAll(tgt_), kSrcData + first);
   ExpectOldFields();
 }
@@ -224,7 +225,8 @@ TEST_F(FGAppendFileTest, AMarkInsideAPieceFailsSilentlyKeepingEarlierPieces) {
 TEST_F(FGAppendFileTest, AMarkAtTheLastPositionOfAPieceEndsTheCopyThere) {
   const std::string before = Filler(31999, 1);
   const std::string data = before + kMark + Filler(40000, 2) + RecordFor(1);
-  EXPECT_EQ(Outcome(Append(folder_.Write("piece-ending-in-eof-mark.su1", data)), ws_), "true\n");
+  EXPECT_EQ(Outcome(Append(folder_.Write("piece-ending-in-eof-mark.su1", data)), outcomes_),
+            "true\n");
   EXPECT_EQ(ReadAll(tgt_), kSrcData + before);
   ExpectOldFields();  // the last 295 characters copied are no record
 }
@@ -234,7 +236,7 @@ TEST_F(FGAppendFileTest, AnEmptyFileOrOneStartingWithAMarkAddsNothing) {
     EXPECT_TRUE(Append(folder_.Write("empty.su1", data)));
     EXPECT_EQ(ReadAll(tgt_), kSrcData);
   }
-  EXPECT_EQ(testing_sua::Boxes(ws_), "");
+  EXPECT_EQ(outcomes_.reported(), "");
   ExpectOldFields();
 }
 
@@ -253,7 +255,7 @@ TEST_F(FGAppendFileTest, AnExistingTargetIsReplaced) {
 
 TEST_F(FGAppendFileTest, RecordModeEndsEachRecordWithALineBreak) {
   const std::string r1 = Filler(295, 1), r2 = Filler(295, 2), r3 = RecordFor(7);
-  EXPECT_EQ(Outcome(Append(folder_.Write("records.su1", r1 + r2 + r3), 295), ws_), "true\n");
+  EXPECT_EQ(Outcome(Append(folder_.Write("records.su1", r1 + r2 + r3), 295), outcomes_), "true\n");
   EXPECT_EQ(ReadAll(tgt_), kSrcData + r1 + "\r\n" + r2 + "\r\n" + r3 + "\r\n");
   EXPECT_EQ(state_.RegValDiscos, 7);
 
@@ -266,16 +268,16 @@ TEST_F(FGAppendFileTest, RecordModeEndsEachRecordWithALineBreak) {
 }
 
 TEST_F(FGAppendFileTest, ANegativeRecordLengthReadsNothingAndEnds) {
-  EXPECT_EQ(Outcome(Append(folder_.Write("piece.su1", "abc"), -1), ws_), "false\n");
+  EXPECT_EQ(Outcome(Append(folder_.Write("piece.su1", "abc"), -1), outcomes_), "false\n");
   EXPECT_EQ(ReadAll(tgt_), kSrcData);
 }
 
 TEST_F(FGAppendFileTest, MissingFilesFailWithoutAReport) {
   const std::string piece = folder_.Write("piece.su1", "abc");
-  EXPECT_FALSE(FGAppendFile(state_, ws_, folder_.Path("missing.sua"), piece, tgt_, 0));
+  EXPECT_FALSE(outcomes_.Keep(AppendSuaFile(state_, folder_.Path("missing.sua"), piece, tgt_, 0)));
   EXPECT_FALSE(Append(folder_.Path("missing.su1")));
   EXPECT_FALSE(Append(folder_.Root()));  // a folder is no file
-  EXPECT_EQ(testing_sua::Boxes(ws_), "");
+  EXPECT_EQ(outcomes_.reported(), "");
   EXPECT_FALSE(Exists(tgt_));
   ExpectOldFields();
 }
@@ -285,9 +287,10 @@ TEST_F(FGAppendFileTest, MissingFilesFailWithoutAReport) {
 TEST_F(FGAppendFileTest, ATargetNamedLikeTheSourceReceivesTheDataItself) {
   const std::string data = Filler(700, 4) + RecordFor(2);
   const std::string other_case = folder_.Path("s0307379.sua");
-  EXPECT_EQ(
-      Outcome(FGAppendFile(state_, ws_, src_, folder_.Write("p.su1", data), other_case, 0), ws_),
-      "true\n");
+  EXPECT_EQ(Outcome(outcomes_.Keep(
+                        AppendSuaFile(state_, src_, folder_.Write("p.su1", data), other_case, 0)),
+                    outcomes_),
+            "true\n");
   EXPECT_EQ(ReadAll(src_), kSrcData + data);
 #ifndef _WIN32
   EXPECT_FALSE(Exists(other_case)) << "nothing may be copied to the differently written name";
@@ -296,7 +299,8 @@ TEST_F(FGAppendFileTest, ATargetNamedLikeTheSourceReceivesTheDataItself) {
 }
 
 TEST_F(FGAppendFileTest, AFileAppendedToItselfIsCopiedOnce) {
-  EXPECT_EQ(Outcome(FGAppendFile(state_, ws_, src_, src_, src_, 0), ws_), "true\n");
+  EXPECT_EQ(Outcome(outcomes_.Keep(AppendSuaFile(state_, src_, src_, src_, 0)), outcomes_),
+            "true\n");
   EXPECT_EQ(ReadAll(src_), kSrcData + kSrcData);
 }
 
@@ -305,11 +309,10 @@ TEST_F(FGAppendFileTest, ATargetInAMissingFolderIsReported) {
   const bool answer = Append(folder_.Write("piece.su1", "abc"));
 #ifdef _WIN32
   EXPECT_FALSE(answer);
-  EXPECT_TRUE(std::regex_match(testing_sua::Boxes(ws_),
-                               std::regex("\\[16\\] FGAppendFile:[0-9]+ [^ \n][^\n]*\n")))
-      << testing_sua::Boxes(ws_);
+  EXPECT_TRUE(std::regex_match(outcomes_.reported(), std::regex("[0-9]+ [^ \n][^\n]*\n")))
+      << outcomes_.reported();
 #else
-  EXPECT_EQ(Outcome(answer, ws_), "false\n[16] FGAppendFile:2 No such file or directory\n");
+  EXPECT_EQ(Outcome(answer, outcomes_), "false\n2 No such file or directory\n");
 #endif
   ExpectOldFields();
 }
@@ -317,18 +320,16 @@ TEST_F(FGAppendFileTest, ATargetInAMissingFolderIsReported) {
 TEST_F(FGAppendFileTest, AFolderAsTargetIsReported) {
   tgt_ = folder_.Root();
   EXPECT_FALSE(Append(folder_.Write("piece.su1", "abc")));
-  EXPECT_TRUE(std::regex_match(testing_sua::Boxes(ws_),
-                               std::regex("\\[16\\] FGAppendFile:[0-9]+ [^ \n][^\n]*\n")))
-      << testing_sua::Boxes(ws_);
+  EXPECT_TRUE(std::regex_match(outcomes_.reported(), std::regex("[0-9]+ [^ \n][^\n]*\n")))
+      << outcomes_.reported();
 }
 
 TEST_F(FGAppendFileTest, AFileToAppendThatCannotBeOpenedIsReported) {
   const std::string piece = folder_.Write("locked.su1", "abc");
   const std::string outcome = testing_sua::WhileUnopenable(folder_.Root(), piece, [&] {
-    ui::ScriptedWindowSystem ws;
-    return Outcome(FGAppendFile(state_, ws, src_, piece, src_, 0), ws);
+    return Outcome(outcomes_.Keep(AppendSuaFile(state_, src_, piece, src_, 0)), outcomes_);
   });
-  EXPECT_EQ(outcome, "false\n[16] FGAppendFile:" + testing_sua::UnopenableErrorText() + "\n");
+  EXPECT_EQ(outcome, "false\n" + testing_sua::UnopenableErrorText() + "\n");
   EXPECT_EQ(ReadAll(src_), kSrcData);
 }
 
@@ -355,8 +356,8 @@ TEST_P(FGAppendFileDiskFull, AFailedWriteIsReportedAndAnswersFalse) {
         const rlimit fsize{limit, limit};
         if (setrlimit(RLIMIT_FSIZE, &fsize) != 0) throw std::runtime_error("setrlimit");
       },
-      [&] { return Outcome(Append(piece), ws_); });
-  EXPECT_EQ(outcome, "false\n[16] FGAppendFile:27 File too large\n");
+      [&] { return Outcome(Append(piece), outcomes_); });
+  EXPECT_EQ(outcome, "false\n27 File too large\n");
   EXPECT_EQ(ReadAll(tgt_), kSrcData) << "the target stops at the limit";
 }
 
@@ -372,12 +373,14 @@ INSTANTIATE_TEST_SUITE_P(Writes, FGAppendFileDiskFull,
 
 class FGRegValFileTest : public FGAppendFileTest {
  protected:
-  bool Examine(const std::string& path) { return FGRegValFile(state_, ws_, path); }
+  bool Examine(const std::string& path) {
+    return outcomes_.Keep(ReadValidationRecordOfFile(state_, path));
+  }
 };
 
 TEST_F(FGRegValFileTest, AFileOfExactlyOneRecordIsItsOwnValidationRecord) {
   const std::string record = RecordFor(4);
-  EXPECT_EQ(Outcome(Examine(folder_.Write("whole.sua", record)), ws_), "true\n");
+  EXPECT_EQ(Outcome(Examine(folder_.Write("whole.sua", record)), outcomes_), "true\n");
   EXPECT_EQ(state_.RegValDiscos, 4);
   EXPECT_EQ(state_.RegValIdent, "ID44567890 ");
   EXPECT_EQ(state_.RegValClave.substr(0, 8), "CLAVE-4 ");
@@ -396,7 +399,8 @@ TEST_F(FGRegValFileTest, TakesTheLast295CharactersOfALongerFile) {
 TEST_F(FGRegValFileTest, ALineBreakAfterTheRecordIsNoValidationRecord) {
   const std::string record = RecordFor(5);
   const std::string data = Filler(1000) + record + "\r\n";
-  EXPECT_EQ(Outcome(Examine(folder_.Write("record-then-line-break.sua", data)), ws_), "true\n");
+  EXPECT_EQ(Outcome(Examine(folder_.Write("record-then-line-break.sua", data)), outcomes_),
+            "true\n");
   EXPECT_EQ(state_.RegValErroneo, record.substr(2) + "\r\n");
   ExpectOldFields();
 }
@@ -411,7 +415,7 @@ TEST_F(FGRegValFileTest, ShortFilesAndAFinalMarkGiveAnEmptyTail) {
     EXPECT_EQ(state_.RegValErroneo, "");
     ExpectOldFields();
   }
-  EXPECT_EQ(testing_sua::Boxes(ws_), "");
+  EXPECT_EQ(outcomes_.reported(), "");
 }
 
 TEST_F(FGRegValFileTest, TheErroneousTailIsKeptAsUtf8) {
@@ -420,22 +424,20 @@ TEST_F(FGRegValFileTest, TheErroneousTailIsKeptAsUtf8) {
 }
 
 TEST_F(FGRegValFileTest, MissingFilesAndFoldersFailWithoutAReport) {
-  EXPECT_EQ(Outcome(Examine(folder_.Path("missing.sua")), ws_), "false\n");
-  EXPECT_EQ(Outcome(Examine(folder_.Root()), ws_), "false\n");
-  EXPECT_EQ(Outcome(Examine(""), ws_), "false\n");
+  EXPECT_EQ(Outcome(Examine(folder_.Path("missing.sua")), outcomes_), "false\n");
+  EXPECT_EQ(Outcome(Examine(folder_.Root()), outcomes_), "false\n");
+  EXPECT_EQ(Outcome(Examine(""), outcomes_), "false\n");
   ExpectOldFields();
 }
 
 TEST_F(FGRegValFileTest, AFileThatCannotBeOpenedIsReported) {
   const std::string path = folder_.Write("locked.sua", RecordFor(8));
   const std::string outcome = testing_sua::WhileUnopenable(folder_.Root(), path, [&] {
-    ui::ScriptedWindowSystem ws;
-    RunState state;
-    const bool answer = FGRegValFile(state, ws, path);
-    return Outcome(answer, ws) + "discos " + std::to_string(state.RegValDiscos);
+    ValidationFields state;
+    const bool answer = outcomes_.Keep(ReadValidationRecordOfFile(state, path));
+    return Outcome(answer, outcomes_) + "discos " + std::to_string(state.RegValDiscos);
   });
-  EXPECT_EQ(outcome,
-            "false\n[16] FGRegValFile:" + testing_sua::UnopenableErrorText() + "\ndiscos 0");
+  EXPECT_EQ(outcome, "false\n" + testing_sua::UnopenableErrorText() + "\ndiscos 0");
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "sua/path_separator.h"
-#include "sua/run_error.h"
+#include "base/path_separator.h"
+#include "base/run_error.h"
 #include "temp_folder.h"
 #include "unopenable_file.h"
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "sua/file_system.h"
-#include "sua/run_error.h"
+#include "base/file_system.h"
+#include "base/run_error.h"
 #include "temp_folder.h"
 
 namespace qeb {

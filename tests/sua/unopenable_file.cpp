@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "sua/file_error.h"
-#include "sua/file_system.h"
+#include "base/file_error.h"
+#include "base/file_system.h"
 
 #ifdef _WIN32
 #include <windows.h>

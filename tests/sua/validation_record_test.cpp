@@ -50,8 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
                     DiskCountCase{"99999999999999999999", std::nullopt},
                     DiskCountCase{std::string("1\0", 2), std::nullopt}));
 
-RunState StateWithOldFields() {
-  RunState state;
+ValidationFields StateWithOldFields() {
+  ValidationFields state;
   state.RegValIdent = "old-ident";
   state.RegValCodigo = "old-cod";
   state.RegValDiscos = 9;
@@ -60,7 +60,7 @@ RunState StateWithOldFields() {
   return state;
 }
 
-void ExpectOldFields(const RunState& state) {
+void ExpectOldFields(const ValidationFields& state) {
   EXPECT_EQ(state.RegValIdent, "old-ident");
   EXPECT_EQ(state.RegValCodigo, "old-cod");
   EXPECT_EQ(state.RegValDiscos, 9);
@@ -69,7 +69,7 @@ void ExpectOldFields(const RunState& state) {
 }
 
 TEST(ExtractValidationFields, TakesEachFieldFromItsPositions) {
-  RunState state = StateWithOldFields();
+  ValidationFields state = StateWithOldFields();
   ExtractValidationFields(
       ValidationRecord("A1234567890", "200307", "03", "SXYZ", "CLAVE0123456789ABC"), state);
   EXPECT_EQ(state.RegValIdent, "A1234567890");
@@ -84,7 +84,7 @@ TEST(ExtractValidationFields, TakesNothingFromATailThatIsNoValidationRecord) {
   const std::string record = ValidationRecord("A1234567890", "200307", "03", "SXYZ", "C");
   for (const std::string& tail : {record.substr(2) + "\r\n", "6" + record.substr(1),
                                   " 06" + record.substr(3), std::string(), std::string("0")}) {
-    RunState state = StateWithOldFields();
+    ValidationFields state = StateWithOldFields();
     ExtractValidationFields(tail, state);
     ExpectOldFields(state);
   }
@@ -92,7 +92,7 @@ TEST(ExtractValidationFields, TakesNothingFromATailThatIsNoValidationRecord) {
 
 TEST(ExtractValidationFields, BlanksOrLettersForTheDiskCountLeaveItButTakeTheRest) {
   for (const std::string discos : {"  ", "XX", "-"}) {
-    RunState state = StateWithOldFields();
+    ValidationFields state = StateWithOldFields();
     ExtractValidationFields(ValidationRecord("A1234567890", "200307", discos, "SXYZ", "K"), state);
     EXPECT_EQ(state.RegValDiscos, 9) << '"' << discos << '"';
     EXPECT_EQ(state.RegValIdent, "A1234567890");
@@ -103,7 +103,7 @@ TEST(ExtractValidationFields, BlanksOrLettersForTheDiskCountLeaveItButTakeTheRes
 
 TEST(ExtractValidationFields, AShortTailGivesShortOrEmptyFields) {
   const std::string record = ValidationRecord("A1234567890", "200307", "04", "SXYZ", "CLAVE");
-  RunState state = StateWithOldFields();
+  ValidationFields state = StateWithOldFields();
   ExtractValidationFields(record.substr(0, 30), state);
   EXPECT_EQ(state.RegValIdent, "A1234567890");
   EXPECT_EQ(state.RegValCodigo, "2003");
@@ -122,7 +122,7 @@ TEST(ExtractValidationFields, AShortTailGivesShortOrEmptyFields) {
 }
 
 TEST(ExtractValidationFields, CodePageCharactersBecomeUtf8) {
-  RunState state;
+  ValidationFields state;
   // 0xD1 is Ñ and 0x80 the euro sign in code page 1252.
   ExtractValidationFields(ValidationRecord("A\xD1"
                                            "234567890",
@@ -137,8 +137,8 @@ TEST(ExtractValidationFields, CodePageCharactersBecomeUtf8) {
 
 // RegValInicial begins with S, RegValCodigo holds 0, 3, 0, 7 at its characters
 // 3 to 6 and RegValIdent holds 3, 7, 9 at its characters 3, 7 and 9.
-RunState MatchingState() {
-  RunState state;
+ValidationFields MatchingState() {
+  ValidationFields state;
   state.RegValInicial = "SABC";
   state.RegValCodigo = "200307";
   state.RegValIdent = "AB3DEF7H9JK";
@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"", false}, NameCase{" S0307379.SUA", false}));
 
 TEST(NameRule, ElevenAndThirteenCharactersNeverMatchWhateverTheFields) {
-  RunState state = MatchingState();
+  ValidationFields state = MatchingState();
   for (const std::string name : {"S0307379.SU", "S0307379.SUAX", "S0307379SUA", "S00307379.SUA"})
     EXPECT_FALSE(NameMatchesValidationRecord(name, state)) << name;
   // Fields that would fit the shifted names do not help.
@@ -189,7 +189,7 @@ TEST(NameRule, ElevenAndThirteenCharactersNeverMatchWhateverTheFields) {
 }
 
 TEST(NameRule, CodigoAndIdentAreComparedWithCase) {
-  RunState state = MatchingState();
+  ValidationFields state = MatchingState();
   state.RegValCodigo = "20abcd";
   state.RegValIdent = "xxexxxfxgxx";
   EXPECT_TRUE(NameMatchesValidationRecord("Sabcdefg.SUA", state));
@@ -198,9 +198,9 @@ TEST(NameRule, CodigoAndIdentAreComparedWithCase) {
 }
 
 TEST(NameRule, EmptyOrShortFieldsNeverMatch) {
-  EXPECT_FALSE(NameMatchesValidationRecord("S0307379.SUA", RunState{}));
+  EXPECT_FALSE(NameMatchesValidationRecord("S0307379.SUA", ValidationFields{}));
   for (int field = 0; field < 3; ++field) {
-    RunState state = MatchingState();
+    ValidationFields state = MatchingState();
     if (field == 0) state.RegValInicial = "";
     if (field == 1) state.RegValCodigo = "20030";
     if (field == 2) state.RegValIdent = "AB3DEF7H";
@@ -209,7 +209,7 @@ TEST(NameRule, EmptyOrShortFieldsNeverMatch) {
 }
 
 TEST(NameRule, CountsAndFoldsCharactersBeyondAscii) {
-  RunState state = MatchingState();
+  ValidationFields state = MatchingState();
   state.RegValInicial = "ÑXYZ";
   EXPECT_TRUE(NameMatchesValidationRecord("ñ0307379.SUA", state));  // 13 bytes, 12 characters
   EXPECT_TRUE(NameMatchesValidationRecord("Ñ0307379ÉSUA", state));

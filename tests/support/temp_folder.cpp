@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 
 namespace qeb::test_support {
 namespace stdfs = std::filesystem;

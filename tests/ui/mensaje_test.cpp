@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "sua/run_error.h"
-#include "ui/scripted_window_system.h"
+#include "base/run_error.h"
+#include "support/scripted_window_system.h"
 
 namespace qeb::ui {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "ui/scripted_window_system.h"
+#include "support/scripted_window_system.h"
 
 namespace qeb::ui {
 namespace {

@@ -12,14 +12,14 @@
 #include <fstream>
 #include <future>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
+#include "base/wide_text.h"
 #include "tests/win32/window_probe.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/open_dialog.h"
 #include "ui/win32/progress_window_win32.h"
-#include "ui/win32/utf.h"
 #include "ui/win32/win32_window_system.h"
 
 namespace qeb::ui::win32 {

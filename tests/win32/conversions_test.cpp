@@ -10,11 +10,11 @@
 #include <set>
 #include <string>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
+#include "base/wide_text.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/module_folder.h"
 #include "ui/win32/open_dialog.h"
-#include "ui/win32/utf.h"
 #include "ui/win32/win32_error.h"
 
 namespace qeb::ui::win32 {

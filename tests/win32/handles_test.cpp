@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 #include "ui/win32/handles.h"
 #include "ui/win32/single_instance.h"
 

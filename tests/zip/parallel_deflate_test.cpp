@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 #include "tools/sua_sample.h"
 #include "zip/zip_errors.h"
 #include "zip_test_support.h"

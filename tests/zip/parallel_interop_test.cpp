@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 #include "tools/sua_sample.h"
 #include "zip/cifra_xor.h"
 #include "zip/parallel_deflate.h"

@@ -6,8 +6,8 @@
 #include <ctime>
 #include <filesystem>
 
-#include "sua/file_system.h"
-#include "sua/run_error.h"
+#include "base/file_system.h"
+#include "base/run_error.h"
 #include "zip/cifra_xor.h"
 #include "zip/dos_time.h"
 #include "zip/zip_format.h"

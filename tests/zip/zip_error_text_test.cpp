@@ -2,13 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "sua/run_error.h"
-#include "ui/scripted_window_system.h"
-
 namespace qeb::zip {
 namespace {
-
-const std::string kTitle = "Q.E.B. ( Compresión de SUA's ) V1.0";
 
 struct CodeText {
   int32_t code;
@@ -105,31 +100,6 @@ TEST(ZipErrorText, EveryCodeOfTheTableHasItsText) {
 TEST(ZipErrorText, CodesOutsideTheTableAreUncatalogued) {
   for (const int32_t code : {0, -1, -150, -32768, 526, 527, 530, 11, 400, 1000, 32767})
     EXPECT_EQ(ZipErrorText(code), "Error en XCEEDZIP no catalogado") << code;
-}
-
-class FGMsgErrorZipBox : public testing::TestWithParam<CodeText> {};
-
-TEST_P(FGMsgErrorZipBox, BeepsThenShowsTheTextUnderTheCompressionTitle) {
-  ui::ScriptedWindowSystem ws;
-  FGMsgErrorZip(ws, static_cast<int16_t>(GetParam().code));
-  EXPECT_EQ(ws.Ops(), (std::vector<std::string>{"Beep", "MessageBox"}));
-  ASSERT_EQ(ws.boxes().size(), 1u);
-  EXPECT_EQ(ws.boxes()[0], (ui::ScriptedWindowSystem::Box{GetParam().text, kTitle, 16}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Codes, FGMsgErrorZipBox,
-                         testing::Values(CodeText{150, kTable[7].text},
-                                         CodeText{999, kTable[41].text},
-                                         CodeText{420, kTable[11].text},
-                                         CodeText{0, "Error en XCEEDZIP no catalogado"},
-                                         CodeText{-5, "Error en XCEEDZIP no catalogado"},
-                                         CodeText{527, "Error en XCEEDZIP no catalogado"}));
-
-TEST(FGMsgErrorZip, AFailingBoxReachesTheCallerAfterTheBeep) {
-  ui::ScriptedWindowSystem ws;
-  ws.FailOperation("MessageBox", 7, "Out of memory");
-  EXPECT_THROW(FGMsgErrorZip(ws, 504), RunError);
-  EXPECT_EQ(ws.Ops(), (std::vector<std::string>{"Beep", "MessageBox"}));
 }
 
 }  // namespace

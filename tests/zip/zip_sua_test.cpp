@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 #include "zip_test_support.h"
 
 namespace qeb::zip {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "sua/file_system.h"
+#include "base/file_system.h"
 #include "zip/cifra_xor.h"
 #include "zip/zip_component.h"
 #include "zip/zip_writer.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 
 namespace qeb::ui::win32 {
 namespace {

@@ -1,6 +1,6 @@
 #include "ui/win32/module_folder.h"
 
-#include "ui/win32/utf.h"
+#include "base/wide_text.h"
 #include "ui/win32/win32_error.h"
 
 namespace qeb::ui::win32 {

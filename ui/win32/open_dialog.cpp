@@ -6,13 +6,11 @@
 #include <array>
 #include <vector>
 
-#include "sua/run_error.h"
-#include "ui/win32/utf.h"
+#include "base/run_error.h"
+#include "base/wide_text.h"
 
 namespace qeb::ui::win32 {
 namespace {
-
-constexpr const char* kCancelText = "Cancel was selected.";
 
 struct DialogError {
   DWORD code;
@@ -90,8 +88,9 @@ OpenDialogResult ShowOpenDialog(HWND owner, const OpenDialogSettings& settings) 
   if (code == 0) {
     result.outcome = OpenDialogResult::Outcome::kCancelled;
     if (settings.cancel_error) {
-      result.error_number = kDialogCancelledError;
-      result.error_description = kCancelText;
+      const RunError cancelled = ProgramError(kErrDialogCancelled);
+      result.error_number = cancelled.number();
+      result.error_description = cancelled.description();
     }
     return result;
   }

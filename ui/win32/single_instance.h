@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 #include "ui/win32/handles.h"
 
 namespace qeb::ui::win32 {

@@ -1,6 +1,6 @@
 #include "ui/win32/win32_error.h"
 
-#include "sua/file_error.h"
+#include "base/file_error.h"
 
 namespace qeb::ui::win32 {
 

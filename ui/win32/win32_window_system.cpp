@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
+#include "base/wide_text.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/module_folder.h"
 #include "ui/win32/open_dialog.h"
-#include "ui/win32/utf.h"
 #include "ui/win32/win32_error.h"
 
 namespace qeb::ui::win32 {
@@ -16,7 +16,7 @@ namespace {
 
 // The error of a form that is used after it was unloaded.
 RunError ObjectUnloadedError() {
-  return RunError(364, "Object was unloaded");
+  return ProgramError(kErrObjectUnloaded);
 }
 
 // Screen measures in twips use the system DPI throughout, so that a size

@@ -9,9 +9,9 @@
 #include <exception>
 
 #include "app/main_window.h"
-#include "sua/run_error.h"
+#include "base/run_error.h"
+#include "base/wide_text.h"
 #include "ui/mensaje.h"
-#include "ui/win32/utf.h"
 #include "ui/win32/win32_window_system.h"
 
 namespace {
@@ -34,9 +34,8 @@ class ComApartment {
 
 // Only for a failure before the main window's load step can report it.
 void ReportStartupFailure(const std::string& text) {
-  const std::wstring title =
-      qeb::ui::win32::ToWide(qeb::ui::ApplicationTitle(qeb::ui::kConcatenacion, "1.0"));
-  const std::wstring body = qeb::ui::win32::ToWide(text);
+  const std::wstring title = qeb::ToWide(qeb::ui::ApplicationTitle(qeb::ui::kConcatenacion, "1.0"));
+  const std::wstring body = qeb::ToWide(text);
   MessageBoxW(/*owner=*/nullptr, body.c_str(), title.c_str(), MB_ICONSTOP | MB_OK);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A run-time error as the operator is told of it: a number and a description.
 // Platform failures keep the platform's own number and text; the program's own
-// conditions use the numbers below.
+// conditions take their number and text from one table.
 
 #include <stdexcept>
 #include <string>
@@ -22,13 +22,29 @@ class RunError : public std::runtime_error {
   long number_;
 };
 
-// The program's own error conditions.
+// The program's own error conditions, with the numbers the operator reads.
 inline constexpr long kErrInvalidArgument = 5;
 inline constexpr long kErrOverflow = 6;
+inline constexpr long kErrOutOfMemory = 7;
 inline constexpr long kErrPastEndOfFile = 62;
+inline constexpr long kErrObjectUnloaded = 364;     // a window that is no longer loaded
+inline constexpr long kErrDialogCancelled = 32755;  // the Open dialog's cancellation
 
-RunError InvalidArgumentError();
-RunError OverflowError();
-RunError PastEndOfFileError();
+// The error of that number with its text from the table; a number outside the
+// table keeps a generic text.
+RunError ProgramError(long number);
+
+inline RunError InvalidArgumentError() {
+  return ProgramError(kErrInvalidArgument);
+}
+inline RunError OverflowError() {
+  return ProgramError(kErrOverflow);
+}
+inline RunError OutOfMemoryError() {
+  return ProgramError(kErrOutOfMemory);
+}
+inline RunError PastEndOfFileError() {
+  return ProgramError(kErrPastEndOfFile);
+}
 
 }  // namespace qeb

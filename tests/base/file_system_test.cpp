@@ -1,15 +1,15 @@
-#include "sua/file_system.h"
+#include "base/file_system.h"
 
 #include <gtest/gtest.h>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace qeb {
 namespace {
 
-using testing_sua::Exists;
-using testing_sua::ReadAll;
-using testing_sua::TempFolder;
+using test_support::Exists;
+using test_support::ReadAll;
+using test_support::TempFolder;
 
 TEST(CopyFile, ReplacesAnExistingDestination) {
   TempFolder folder;

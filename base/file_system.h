@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 
 namespace qeb::fs {
 

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "sua/file_error.h"
+#include "base/file_error.h"
+#include "base/wide_text.h"
 
 namespace qeb::fs {
 
@@ -35,12 +36,7 @@ std::string SystemErrorText(unsigned long code) {
                                 static_cast<DWORD>(text.size()), /*arguments=*/nullptr);
   while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) --length;
   if (length == 0) return "Error " + std::to_string(code);
-  const int bytes = WideCharToMultiByte(CP_UTF8, /*flags=*/0, text.data(), static_cast<int>(length),
-                                        /*out=*/nullptr, /*out_size=*/0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, /*flags=*/0, text.data(), static_cast<int>(length), utf8.data(),
-                      bytes, nullptr, nullptr);
-  return utf8;
+  return ToUtf8Lenient(std::wstring_view(text.data(), length));
 }
 
 }  // namespace qeb::fs

@@ -1,16 +1,15 @@
 #pragma once
-// SUA files are single-byte text in the Windows ANSI code page (1252 on the
-// Spanish systems that write them); the program keeps UTF-8 in memory and
-// counts and compares characters as the Windows text functions do, in UTF-16
-// code units.
+// Single-byte code pages and case. SUA files are text in the Windows ANSI code
+// page (1252 on the Spanish systems that write them); zip entry names without
+// the UTF-8 flag are code page 437. The program keeps UTF-8 in memory and
+// compares characters as the Windows text functions do, in UTF-16 code units.
 
 #include <string>
 #include <string_view>
 
-namespace qeb {
+#include "base/utf8.h"
 
-// Appends the UTF-8 bytes of one character of the Basic Multilingual Plane.
-void AppendUtf8(char32_t code, std::string& out);
+namespace qeb {
 
 // Every byte becomes one character; bytes that 1252 leaves undefined keep
 // their own code (U+0081, U+008D, ...), as Windows converts them.
@@ -20,10 +19,11 @@ std::string Cp1252ToUtf8(std::string_view text);
 // character the code page lacks becomes '?'.
 std::string Utf8ToCp1252(std::string_view text);
 
-// UTF-16 code units of a UTF-8 text. A byte that does not belong to a valid
-// sequence becomes the lone unit 0xDC00 + byte, so different texts stay
-// different.
-std::u16string Utf8ToUtf16(std::string_view text);
+// Every byte of code page 437 as its UTF-8 character.
+std::string Cp437ToUtf8(std::string_view text);
+
+// 'a'..'z' upper-cased; every other byte as it is.
+char AsciiUpperCase(char c);
 
 // Upper case of ASCII, Latin-1 and the letters of code page 1252.
 char16_t UpperCase(char16_t c);

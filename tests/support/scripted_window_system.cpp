@@ -1,8 +1,8 @@
-#include "ui/scripted_window_system.h"
+#include "support/scripted_window_system.h"
 
 #include <stdexcept>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 #include "ui/progress_window.h"
 
 namespace qeb::ui {
@@ -20,8 +20,9 @@ void ScriptedWindowSystem::QueueDialogPath(const std::string& path) {
 }
 
 void ScriptedWindowSystem::QueueDialogCancel() {
+  const RunError cancelled = ProgramError(kErrDialogCancelled);
   dialog_answers_.push_back(
-      {OpenDialogResult::Outcome::kCancelled, "", kDialogCancelledError, "Cancel was selected."});
+      {OpenDialogResult::Outcome::kCancelled, "", cancelled.number(), cancelled.description()});
 }
 
 void ScriptedWindowSystem::QueueDialogFailure(long number, const std::string& description) {
@@ -109,7 +110,7 @@ bool ScriptedWindowSystem::ProgressWindowLoaded() {
 
 void ScriptedWindowSystem::ShowProgressWindow() {
   Record("ShowProgressWindow");
-  if (progress_index_ < 0) throw RunError(364, "Object was unloaded");
+  if (progress_index_ < 0) throw ProgramError(kErrObjectUnloaded);
   windows_[progress_index_].enabled = true;
   windows_[progress_index_].visible = true;
   FMSG_SUA(*this).Form_Activate();
@@ -117,7 +118,7 @@ void ScriptedWindowSystem::ShowProgressWindow() {
 
 void ScriptedWindowSystem::SetProgressText(const std::string& text) {
   Record("SetProgressText", text);
-  if (progress_index_ < 0) throw RunError(364, "Object was unloaded");
+  if (progress_index_ < 0) throw ProgramError(kErrObjectUnloaded);
   progress_text_ = text;
 }
 

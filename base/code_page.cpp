@@ -1,4 +1,4 @@
-#include "sua/code_page.h"
+#include "base/code_page.h"
 
 #include <algorithm>
 #include <array>
@@ -13,49 +13,22 @@ constexpr std::array<char16_t, 32> kCp1252High{
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Length of the valid UTF-8 sequence at `at` and its code point, or 0.
-size_t DecodeOne(std::string_view text, size_t at, char32_t& code) {
-  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-  const uint8_t lead = byte(at);
-  size_t length = 0;
-  char32_t minimum = 0;
-  if (lead < 0x80) {
-    code = lead;
-    return 1;
-  }
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2, code = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, code = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, code = lead & 0x07, minimum = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() - at < length) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (byte(at + i) & 0x3F);
-  }
-  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-  if (code < minimum || code > 0x10FFFF || surrogate) return 0;
-  return length;
-}
+// Code page 437, bytes 0x80 to 0xFF.
+constexpr std::array<char32_t, 128> kCp437High{
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
+    0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA,
+    0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557,
+    0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559,
+    0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4,
+    0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
 
 }  // namespace
-
-void AppendUtf8(char32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
@@ -84,31 +57,22 @@ std::string Utf8ToCp1252(std::string_view text) {
   return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view text) {
-  std::u16string out;
+std::string Cp437ToUtf8(std::string_view text) {
+  std::string out;
   out.reserve(text.size());
-  for (size_t at = 0; at < text.size();) {
-    char32_t code = 0;
-    const size_t length = DecodeOne(text, at, code);
-    if (length == 0) {
-      out += static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(text[at]));
-      ++at;
-      continue;
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (code >> 10));
-      out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(code);
-    }
-    at += length;
+  for (const char c : text) {
+    const auto byte = static_cast<uint8_t>(c);
+    AppendUtf8(byte < 0x80 ? char32_t{byte} : kCp437High[byte - 0x80], out);
   }
   return out;
 }
 
+char AsciiUpperCase(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 char16_t UpperCase(char16_t c) {
-  if (c >= u'a' && c <= u'z') return c - 0x20;
+  if (c < 0x80) return static_cast<char16_t>(AsciiUpperCase(static_cast<char>(c)));
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;  // à..þ except ÷
   switch (c) {
     case 0xFF:

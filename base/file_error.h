@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "sua/run_error.h"
+#include "base/run_error.h"
 
 namespace qeb::fs {
 

@@ -1,6 +1,6 @@
-#include "sua/file_system.h"
+#include "base/file_system.h"
 
-#include "sua/file_error.h"
+#include "base/file_error.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "sua/file_error.h"
+#include "base/file_error.h"
 
 namespace qeb::fs {
 

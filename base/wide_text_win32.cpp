@@ -1,14 +1,20 @@
-#include "ui/win32/utf.h"
+#include "base/wide_text.h"
 
-#include "ui/win32/win32.h"
+#include <windows.h>
 
 #include <climits>
 
-#include "sua/run_error.h"
-#include "ui/win32/win32_error.h"
+#include "base/file_error.h"
+#include "base/run_error.h"
 
-namespace qeb::ui::win32 {
+namespace qeb {
 namespace {
+
+// Read right after the failing call, before another call can change it.
+RunError LastConversionError() {
+  const DWORD code = GetLastError();
+  return {static_cast<long>(code), fs::SystemErrorText(code)};
+}
 
 int CheckedLength(size_t size) {
   if (size > static_cast<size_t>(INT_MAX)) throw OverflowError();
@@ -21,11 +27,11 @@ std::string Narrow(std::wstring_view wide, DWORD flags) {
   const int needed = WideCharToMultiByte(CP_UTF8, flags, wide.data(), length, /*out=*/nullptr,
                                          /*out_size=*/0, /*default_char=*/nullptr,
                                          /*used_default=*/nullptr);
-  if (needed == 0) throw LastError();
+  if (needed == 0) throw LastConversionError();
   std::string utf8(static_cast<size_t>(needed), '\0');
   if (WideCharToMultiByte(CP_UTF8, flags, wide.data(), length, utf8.data(), needed,
                           /*default_char=*/nullptr, /*used_default=*/nullptr) == 0)
-    throw LastError();
+    throw LastConversionError();
   return utf8;
 }
 
@@ -34,10 +40,10 @@ std::wstring Widen(std::string_view utf8, DWORD flags) {
   const int length = CheckedLength(utf8.size());
   const int needed =
       MultiByteToWideChar(CP_UTF8, flags, utf8.data(), length, /*out=*/nullptr, /*out_size=*/0);
-  if (needed == 0) throw LastError();
+  if (needed == 0) throw LastConversionError();
   std::wstring wide(static_cast<size_t>(needed), L'\0');
   if (MultiByteToWideChar(CP_UTF8, flags, utf8.data(), length, wide.data(), needed) == 0)
-    throw LastError();
+    throw LastConversionError();
   return wide;
 }
 
@@ -59,4 +65,4 @@ std::string ToUtf8Lenient(std::wstring_view wide) {
   return Narrow(wide, /*flags=*/0);
 }
 
-}  // namespace qeb::ui::win32
+}  // namespace qeb
