@@ -130,6 +130,7 @@ void File::Write(const void* data, size_t count) {
 }
 
 void File::Seek(uint64_t offset) {
+  ClearFileError();
 #ifdef _WIN32
   const int failed = _fseeki64(stream_, static_cast<long long>(offset), SEEK_SET);
 #else
@@ -139,6 +140,7 @@ void File::Seek(uint64_t offset) {
 }
 
 uint64_t File::Tell() {
+  ClearFileError();
 #ifdef _WIN32
   const long long at = _ftelli64(stream_);
 #else

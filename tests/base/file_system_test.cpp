@@ -1,6 +1,14 @@
 #include "base/file_system.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "support/temp_folder.h"
 
@@ -49,6 +57,38 @@ TEST(CopyFile, FailuresLeaveNoPartialFile) {
   const std::string from = folder.Write("a.sua", "datos");
   EXPECT_THROW(fs::CopyFile(from, folder.Root()), RunError);
   EXPECT_FALSE(Exists(folder.Root() + ".qeb-partial"));
+}
+
+// The C runtime keeps the last failure until the next one, and some failures
+// set errno alone (a closed descriptor: EBADF); a failed seek or tell must
+// report its own failure, not that of an earlier, unrelated call.
+TEST(File, AFailedSeekOrTellReportsItsOwnError) {
+  TempFolder folder;
+  const std::string path = folder.Write("a.sua", "abc");
+  for (const bool seek : {true, false}) {
+    // Descriptors are handed out lowest first: the stream gets this one.
+    const int descriptor = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(descriptor, 0);
+    close(descriptor);
+    fs::File file = fs::File::Open(path, fs::File::Mode::kRead);
+    long earlier = 0;
+    try {
+      fs::File::Open(folder.Path("missing.sua"), fs::File::Mode::kRead);
+    } catch (const RunError& error) {
+      earlier = error.number();
+    }
+    ASSERT_NE(earlier, 0);
+    close(descriptor);  // pulled from under the stream
+    try {
+      if (seek)
+        file.Seek(1);
+      else
+        file.Tell();
+      ADD_FAILURE() << "no failure";
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.number(), EBADF) << error.OperatorText();
+    }
+  }
 }
 
 }  // namespace
