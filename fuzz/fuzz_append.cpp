@@ -114,8 +114,7 @@ RunState PreviousValues() {
 }
 
 bool SameState(const RunState& a, const RunState& b) {
-  return a.RutaApp == b.RutaApp && a.TituloApp == b.TituloApp && a.DiscosLeidos == b.DiscosLeidos &&
-         a.RegValDiscos == b.RegValDiscos && a.RegValErroneo == b.RegValErroneo &&
+  return a.RegValDiscos == b.RegValDiscos && a.RegValErroneo == b.RegValErroneo &&
          a.RegValIdent == b.RegValIdent && a.RegValCodigo == b.RegValCodigo &&
          a.RegValInicial == b.RegValInicial && a.RegValClave == b.RegValClave;
 }
