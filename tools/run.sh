@@ -33,7 +33,7 @@ fi
 diskettes=$(cd "$diskettes" && pwd) || exit 1
 
 prefix=$root/build/win64/run-prefix
-if [ ! -f "$prefix/system.reg" ]; then
+if [ ! -f "$prefix/system.reg" ] || [ ! -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
   echo "== making the Wine prefix $prefix" >&2
   qeb_make_wine_prefix "$prefix"
 fi
@@ -58,6 +58,8 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
 fi
 
+# Wine speaks Spanish, as a Spanish Windows would: "Aceptar", "Sí", "Cancelar".
+export LANG=$QEB_LOCALE LC_ALL=$QEB_LOCALE
 WINEPREFIX=$prefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
   /t REG_SZ /d "$managed" /f >/dev/null 2>&1
 

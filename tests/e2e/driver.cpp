@@ -144,16 +144,17 @@ bool IsOpenDialog(HWND window) {
   return GetDlgItem(window, qeb::probe::kOpenFileNameControl) != nullptr;
 }
 
-// "OK*,Cancel": the box's buttons, the default one marked with "*".
+// "Aceptar*,Cancelar": the box's buttons as drawn, left to right, without
+// their keyboard-accelerator marks, the default one marked with "*".
 std::string ButtonsOf(HWND box) {
   std::string buttons;
-  const std::pair<int, const char*> names[] = {
-      {IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-  for (const auto& [id, name] : names) {
+  for (const int id : {IDOK, IDYES, IDNO, IDCANCEL}) {
     const HWND button = GetDlgItem(box, id);
     if (button == nullptr) continue;
+    std::wstring text = qeb::probe::WindowText(button);
+    std::erase(text, L'&');
     if (!buttons.empty()) buttons += ",";
-    buttons += name;
+    buttons += Narrow(text);
     if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) buttons += "*";
   }
   return buttons;

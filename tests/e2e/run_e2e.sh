@@ -22,9 +22,12 @@
 # is "e2e: N passed, M failed" (scenarios; one passes when it passes in both
 # folders), and the exit code is non-zero on any failure.
 set -uo pipefail
-export LC_ALL=C.UTF-8
 
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tools/install_deps.sh
+source "$here/../../tools/install_deps.sh"
+# Wine runs in Spanish, as on a Spanish Windows: boxes read "Aceptar", "Sí".
+export LANG=$QEB_LOCALE LC_ALL=$QEB_LOCALE
 [ $# -ge 1 ] || { echo "usage: $0 BUILD_DIR [SCENARIO...]" >&2; exit 2; }
 build=$(cd "$1" && pwd) || exit 2
 shift
@@ -89,9 +92,9 @@ start_display() {
 # dialog, one Wine server kept up for all runs, and drives A:, B: (diskettes)
 # and M: (a hard disk other than C:) mapped to folders of their own.
 make_prefix() {
-  timeout $kBootDeadline wineboot -i >/dev/null 2>&1 || { echo "run_e2e.sh: wineboot failed" >&2; return 1; }
+  timeout $kBootDeadline bash -c "source '$here/../../tools/install_deps.sh' && qeb_make_wine_prefix '$WINEPREFIX'" ||
+    { echo "run_e2e.sh: wineboot failed" >&2; return 1; }
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -p
   local drive
   for drive in a b m; do
