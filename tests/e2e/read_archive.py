@@ -2,12 +2,14 @@
 """Reads an archive that QEB_SUA.exe wrote, with Python's own zipfile.
 
     read_archive.py ARCHIVE ENTRY_NAME EXPECTED_CONTENT
+    read_archive.py --list ARCHIVE...
 
 The archive must hold exactly one entry, ENTRY_NAME, whose bytes equal the
 file EXPECTED_CONTENT, whose CRC checks out, and whose comment is the key
 field of the content's validation record (its last 295 characters,
 positions 121-139) scrambled with the comment key. Prints each problem
-found and exits 1 when there is one.
+found and exits 1 when there is one. With --list, prints each entry's name,
+size and comment (in hex) instead.
 """
 
 import sys
@@ -51,6 +53,13 @@ def problems(archive: str, entry_name: str, expected_path: str) -> list:
 
 
 def main() -> int:
+    if len(sys.argv) >= 3 and sys.argv[1] == "--list":
+        for archive in sys.argv[2:]:
+            with zipfile.ZipFile(archive) as z:
+                for info in z.infolist():
+                    print(f"{archive}: {info.filename}, {info.file_size} bytes, "
+                          f"comment {info.comment.hex()}")
+        return 0
     if len(sys.argv) != 4:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2

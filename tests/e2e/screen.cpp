@@ -1,5 +1,7 @@
 #include "tests/e2e/screen.h"
 
+#include <commctrl.h>
+
 #include <array>
 #include <chrono>
 #include <cstdlib>
@@ -15,16 +17,26 @@ namespace {
 
 using qeb::ui::win32::ScopedSelection;
 using qeb::ui::win32::UniqueBitmap;
+using qeb::ui::win32::UniqueKernelHandle;
 using qeb::ui::win32::UniqueMemoryDc;
 using std::chrono::milliseconds;
 
 // Under Wine a message box's icon control has this id (0x14 on Windows).
 constexpr int kWineBoxIconControl = 0x440;
 constexpr int kWindowsBoxIconControl = 0x14;
+constexpr size_t kNameCapacity = MAX_PATH;
 // A channel may differ this much (alpha blending rounds differently).
 constexpr int kChannelTolerance = 24;
 // An icon matches when at most this share of its pixels differ (1/50).
 constexpr int kMismatchDivisor = 50;
+
+// A screen area's pixels as top-down 32-bit BGRX rows.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> data;
+  bool operator==(const Pixels&) const = default;
+};
 
 BITMAPINFO TopDown32(int width, int height) {
   BITMAPINFO info{};
@@ -53,6 +65,14 @@ Pixels ReadPixels(HDC source, int x, int y, int width, int height) {
   GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data.data(), &info,
             DIB_RGB_COLORS);
   for (uint32_t& pixel : pixels.data) pixel &= 0x00FFFFFF;
+  return pixels;
+}
+
+Pixels CaptureScreenArea(const RECT& area) {
+  const HDC screen = GetDC(nullptr);
+  Pixels pixels =
+      ReadPixels(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
+  ReleaseDC(nullptr, screen);
   return pixels;
 }
 
@@ -139,15 +159,42 @@ std::string MatchIcon(const Pixels& seen) {
   return fewest <= seen.data.size() / kMismatchDivisor ? best : "";
 }
 
-}  // namespace
-
-Pixels CaptureScreenArea(const RECT& area) {
-  const HDC screen = GetDC(nullptr);
-  Pixels pixels =
-      ReadPixels(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+// The dialog's file list: a list view somewhere below the dialog.
+HWND FindListView(HWND dialog) {
+  HWND found = nullptr;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM param) -> BOOL {
+        wchar_t name[64] = {};
+        GetClassNameW(child, name, 64);
+        if (std::wstring(name) != WC_LISTVIEWW) return TRUE;
+        *reinterpret_cast<HWND*>(param) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
 }
+
+// Memory in another process, freed with the owner.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HANDLE process, size_t size)
+      : process_(process),
+        address_(VirtualAllocEx(process, /*address=*/nullptr, size, MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE)) {}
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  ~RemoteBuffer() {
+    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  char* get() const { return static_cast<char*>(address_); }
+
+ private:
+  HANDLE process_;
+  void* address_;
+};
+
+}  // namespace
 
 bool SaveScreenShot(const std::filesystem::path& file) {
   Pixels pixels = CaptureWholeScreen();
@@ -192,6 +239,41 @@ std::string MessageBoxIcon(HWND box) {
     if (std::chrono::steady_clock::now() > deadline) return "unknown";
     std::this_thread::sleep_for(milliseconds(50));
   }
+}
+
+// A list view's item texts can only be read into the memory of the process
+// that owns it: the request and its answer go through a buffer placed there.
+std::optional<std::vector<std::wstring>> ListedNames(HWND open_dialog) {
+  const HWND list = FindListView(open_dialog);
+  if (list == nullptr) return std::nullopt;
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(list, &process_id);
+  UniqueKernelHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                         /*inherit=*/FALSE, process_id));
+  if (!process) return std::nullopt;
+  // An item request followed by room for the answer.
+  RemoteBuffer remote(process.get(), sizeof(LVITEMW) + kNameCapacity * sizeof(wchar_t));
+  if (remote.get() == nullptr) return std::nullopt;
+
+  std::vector<std::wstring> names;
+  const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = i;
+    item.pszText = reinterpret_cast<wchar_t*>(remote.get() + sizeof(LVITEMW));
+    item.cchTextMax = static_cast<int>(kNameCapacity);
+    if (!WriteProcessMemory(process.get(), remote.get(), &item, sizeof(item), nullptr))
+      return std::nullopt;
+    const auto length = static_cast<size_t>(SendMessageW(
+        list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.get())));
+    std::wstring name(length < kNameCapacity ? length : kNameCapacity - 1, L'\0');
+    if (!ReadProcessMemory(process.get(), remote.get() + sizeof(LVITEMW), name.data(),
+                           name.size() * sizeof(wchar_t), nullptr))
+      return std::nullopt;
+    names.push_back(std::move(name));
+  }
+  return names;
 }
 
 }  // namespace qeb::e2e
