@@ -11,25 +11,23 @@
 //   start-second          start a second copy; reports its exit code and
 //                         whether it showed a window
 //   box                   wait for the next message box; reports its title,
-//                         buttons as drawn (the default marked "*"), icon
-//                         and text
+//                         buttons as drawn (the default marked "*") and text
 //   dialog                wait for the Open dialog; reports its title,
-//                         folder, file type and the names it lists
+//                         folder and file type
 //   answer BUTTON         press ok, cancel, yes or no in the box or dialog
 //                         just reported, or press esc in it, or close it
 //                         as its title bar's close control does
 //   choose PATH           type PATH into the Open dialog and press Open
-//   progress              report the progress window's text, ask it to
+//   progress              report the progress window's text, click it (it
+//                         must stay behind the box or dialog), ask it to
 //                         close and report whether it stayed; or "none"
 //   progress-while-working
 //                         right after a choice, until the next box: report
 //                         the last text the progress window showed, or none
-//   uncover               move the box or dialog just reported to the
-//                         screen's corner, so that a shot shows the
-//                         progress window beneath it
 //   lock PATH             hold PATH open with no sharing (as another program
 //                         using the file would) until the driver ends
-//   shot NAME             save the screen as SHOTS_FOLDER\NAME.bmp
+//   shot NAME             save the screen, once it stops changing, as
+//                         SHOTS_FOLDER\NAME.bmp
 //   exit                  wait for the program to end; reports its exit code
 // A step that waits too long, or finds another window than it expects,
 // reports "FAILED ...", ends the program and makes the driver fail.
@@ -40,57 +38,50 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <map>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tests/e2e/screen.h"
 #include "tests/win32/window_probe.h"
 #include "ui/win32/handles.h"
+#include "ui/win32/utf.h"
 
 namespace {
 
 using qeb::probe::ItemText;
-using qeb::probe::Narrow;
-using qeb::probe::Widen;
 using qeb::probe::WindowText;
+using qeb::ui::win32::ScopedSelection;
+using qeb::ui::win32::ToUtf8Lenient;
+using qeb::ui::win32::ToWide;
+using qeb::ui::win32::UniqueBitmap;
 using qeb::ui::win32::UniqueKernelHandle;
+using qeb::ui::win32::UniqueMemoryDc;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
+using namespace std::chrono_literals;
 
 constexpr milliseconds kStepWait{30000};
-// How long a box or dialog may stay visible after it was answered.
-constexpr milliseconds kAnsweredGrace{2000};
 // A second copy must end at once: this covers the start of a Wine process.
 constexpr milliseconds kSecondCopyWait{10000};
 constexpr milliseconds kPoll{25};
 constexpr milliseconds kFastPoll{5};
 constexpr UINT kCloseWait = 5000;  // milliseconds
-// Key-message flags of Esc: repeat count 1, scan code 1; released: also the
-// previous-state and transition bits.
-constexpr LPARAM kEscapeDown = 0x00010001;
-constexpr LPARAM kEscapeUp = static_cast<LPARAM>(0xC0010001u);
 constexpr const wchar_t* kProgressClass = L"QEB_SUA.FMSG_SUA";
 constexpr int kProgressLabel = 1001;
-constexpr int kOpenLookInCombo = 0x471;  // the Open dialog's "Look in" box
+// Controls of the Open dialog: file type, "Look in" and file name.
+constexpr int kOpenFileTypeCombo = 0x470;
+constexpr int kOpenLookInCombo = 0x471;
+constexpr int kOpenFileNameControl = 0x47C;
 
 struct StepFailure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
 std::string Quoted(const std::wstring& text) {
-  std::string out = "\"";
-  for (const char c : Narrow(text)) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else
-      out += c;
-  }
-  return out + "\"";
+  return std::string("\"").append(ToUtf8Lenient(text)).append("\"");
 }
 
 std::wstring ClassOf(HWND window) {
@@ -101,24 +92,18 @@ std::wstring ClassOf(HWND window) {
 
 // The visible top-level windows of one process.
 std::vector<HWND> VisibleWindowsOf(DWORD process_id) {
-  struct Search {
-    DWORD process_id;
-    std::vector<HWND> found;
-  } search{process_id, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->process_id && IsWindowVisible(window)) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> found;
+  for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, nullptr); window != nullptr;
+       window = FindWindowExW(nullptr, window, nullptr, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process_id && IsWindowVisible(window)) found.push_back(window);
+  }
+  return found;
 }
 
 bool IsOpenDialog(HWND window) {
-  return GetDlgItem(window, qeb::probe::kOpenFileNameControl) != nullptr;
+  return GetDlgItem(window, kOpenFileNameControl) != nullptr;
 }
 
 // "Aceptar*,Cancelar": the box's buttons as drawn, left to right, without
@@ -131,36 +116,53 @@ std::string ButtonsOf(HWND box) {
     std::wstring text = WindowText(button);
     std::erase(text, L'&');
     if (!buttons.empty()) buttons += ",";
-    buttons += Narrow(text);
+    buttons += ToUtf8Lenient(text);
     if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) buttons += "*";
   }
   return buttons;
 }
 
-// ""A", "B"" or "nothing": what the Open dialog lists, once it stops changing.
-std::string ListingOf(HWND dialog) {
-  std::optional<std::vector<std::wstring>> names = qeb::e2e::ListedNames(dialog);
-  for (const auto deadline = Clock::now() + milliseconds(2000); Clock::now() < deadline;) {
-    std::this_thread::sleep_for(milliseconds(100));
-    auto again = qeb::e2e::ListedNames(dialog);
-    if (again == names) break;
-    names = std::move(again);
+// The screen, in the 32-bit top-down form that `info` describes.
+std::vector<uint32_t> ScreenPixels(BITMAPINFOHEADER info) {
+  const HDC screen = GetDC(nullptr);
+  UniqueMemoryDc memory(CreateCompatibleDC(screen));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen, info.biWidth, -info.biHeight));
+  {
+    ScopedSelection selection(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, info.biWidth, -info.biHeight, screen, 0, 0, SRCCOPY);
   }
-  if (!names) return "?";
-  if (names->empty()) return "nothing";
-  std::string listing;
-  for (const std::wstring& name : *names) {
-    if (!listing.empty()) listing += ", ";
-    listing += Quoted(name);
-  }
-  return listing;
+  ReleaseDC(nullptr, screen);
+  std::vector<uint32_t> pixels(static_cast<size_t>(info.biWidth) * -info.biHeight);
+  GetDIBits(memory.get(), bitmap.get(), 0, -info.biHeight, pixels.data(),
+            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  for (uint32_t& pixel : pixels) pixel |= 0xFF000000;  // opaque
+  return pixels;
 }
 
-// The "Look in" box puts the drive's label, empty here, before the letter.
-std::wstring Trimmed(const std::wstring& text) {
-  const size_t first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return {};
-  return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+// Saves the screen as a BMP file once it has stopped changing: windows that
+// have just appeared may still be painting.
+void SaveScreenShot(const std::filesystem::path& file) {
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof(info);
+  info.biWidth = GetSystemMetrics(SM_CXSCREEN);
+  info.biHeight = -GetSystemMetrics(SM_CYSCREEN);  // negative: rows top down
+  info.biPlanes = 1;
+  info.biBitCount = 32;  // BI_RGB: no colour table follows
+  std::vector<uint32_t> pixels = ScreenPixels(info);
+  for (const auto deadline = Clock::now() + 3s; Clock::now() < deadline;) {
+    std::this_thread::sleep_for(150ms);
+    std::vector<uint32_t> again = ScreenPixels(info);
+    if (again == pixels) break;
+    pixels = std::move(again);
+  }
+  const auto size = static_cast<DWORD>(pixels.size() * sizeof(uint32_t));
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
+  const BITMAPFILEHEADER header{0x4D42 /* "BM" */, offset + size, 0, 0, offset};
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+  out.write(reinterpret_cast<const char*>(&info), sizeof(info));
+  out.write(reinterpret_cast<const char*>(pixels.data()), size);
+  if (!out) throw StepFailure("cannot write the shot");
 }
 
 UniqueKernelHandle Launch(const std::wstring& program, DWORD* process_id) {
@@ -198,20 +200,17 @@ class Driver {
     if (step == "dialog") return Dialog();
     if (step == "answer") return Answer(argument);
     if (step == "choose") {
-      if (!IsOpenDialog(Current()) || !qeb::probe::ChooseFile(Current(), Widen(argument)))
+      if (!IsOpenDialog(Current()) ||
+          !SetDlgItemTextW(Current(), kOpenFileNameControl, ToWide(argument).c_str()) ||
+          !qeb::probe::PressButton(Current(), IDOK))
         throw StepFailure("cannot choose in an Open dialog");
       return argument;
     }
     if (step == "progress") return Progress();
     if (step == "progress-while-working") return ProgressWhileWorking();
-    if (step == "uncover") {
-      SetWindowPos(Current(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      return "";
-    }
     if (step == "lock") return Lock(argument);
     if (step == "shot") {
-      if (!qeb::e2e::SaveScreenShot(shots_ / (Widen(argument) + L".bmp")))
-        throw StepFailure("cannot write the shot");
+      SaveScreenShot(shots_ / (ToWide(argument) + L".bmp"));
       return argument;
     }
     if (step == "exit") return Exit();
@@ -258,8 +257,8 @@ class Driver {
   std::string Box() {
     const HWND box = NextDialogWindow();
     if (IsOpenDialog(box)) throw StepFailure("the Open dialog " + Quoted(WindowText(box)));
-    return Quoted(WindowText(box)) + " [" + ButtonsOf(box) + "] " + qeb::e2e::MessageBoxIcon(box) +
-           " " + Quoted(ItemText(box, qeb::probe::kMessageBoxText));
+    return Quoted(WindowText(box)) + " [" + ButtonsOf(box) + "] " +
+           Quoted(ItemText(box, qeb::probe::kMessageBoxText));
   }
 
   std::string Dialog() {
@@ -267,8 +266,10 @@ class Driver {
     if (!IsOpenDialog(dialog))
       throw StepFailure("the box " + Quoted(ItemText(dialog, qeb::probe::kMessageBoxText)));
     return Quoted(WindowText(dialog)) + " in " +
-           Quoted(Trimmed(ItemText(dialog, kOpenLookInCombo))) + " type " +
-           Quoted(ItemText(dialog, qeb::probe::kOpenFileTypeCombo)) + " lists " + ListingOf(dialog);
+           // The "Look in" box puts the drive's label, empty here, before the letter.
+           Quoted(
+               std::regex_replace(ItemText(dialog, kOpenLookInCombo), std::wregex(L"^ +"), L"")) +
+           " type " + Quoted(ItemText(dialog, kOpenFileTypeCombo));
   }
 
   HWND Current() const {
@@ -278,25 +279,15 @@ class Driver {
 
   std::string Answer(const std::string& answer) {
     const HWND window = Current();
-    const std::pair<const char*, int> buttons[] = {
+    const std::map<std::string, int> buttons{
         {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
-    for (const auto& [name, id] : buttons)
-      if (answer == name && !qeb::probe::PressButton(window, id))
-        throw StepFailure("no such button");
-    if (answer == "esc") {
-      // The key goes where the operator's would: to the control with the
-      // focus, whose dialog loop turns it into the box's cancel command.
-      GUITHREADINFO info{};
-      info.cbSize = sizeof(info);
-      HWND target = window;
-      if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
-          info.hwndFocus != nullptr && IsChild(window, info.hwndFocus))
-        target = info.hwndFocus;
-      PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, kEscapeDown);
-      PostMessageW(target, WM_KEYUP, VK_ESCAPE, kEscapeUp);
+    if (buttons.contains(answer)) {
+      if (!qeb::probe::PressButton(window, buttons.at(answer))) throw StepFailure("no such button");
+    } else if (answer == "esc") {  // the box's dialog loop makes it its cancel command
+      PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, /*flags=*/0);
     } else if (answer == "close") {
       PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // what the close control sends
-    } else if (answer != "ok" && answer != "cancel" && answer != "yes" && answer != "no") {
+    } else {
       throw StepFailure("unknown answer");
     }
     return answer;
@@ -311,8 +302,7 @@ class Driver {
   // The progress window's line, read from the system's copy of the text: the
   // program's thread may be busy and answer no message.
   static std::wstring ProgressLine(HWND window) {
-    const HWND label = GetDlgItem(window, kProgressLabel);
-    return label == nullptr ? L"" : WindowText(label);
+    return window == nullptr ? L"" : WindowText(GetDlgItem(window, kProgressLabel));
   }
 
   // Right after a choice the run works (copies, checks, packs) before its
@@ -320,10 +310,8 @@ class Driver {
   std::string ProgressWhileWorking() {
     std::wstring last_text;
     for (const auto deadline = Clock::now() + kStepWait;; std::this_thread::sleep_for(kFastPoll)) {
-      if (const HWND window = VisibleProgressWindow()) {
-        const std::wstring text = ProgressLine(window);
-        if (!text.empty()) last_text = text;
-      }
+      const std::wstring text = ProgressLine(VisibleProgressWindow());
+      if (!text.empty()) last_text = text;
       bool next_box = false;
       for (const HWND window : VisibleWindowsOf(process_id_))
         next_box |= window != last_ && ClassOf(window) == qeb::probe::kDialogClass;
@@ -333,13 +321,17 @@ class Driver {
     return last_text.empty() ? "none" : Quoted(last_text);
   }
 
-  // Asks the progress window to close as the window manager does, and as
-  // its system menu's Close (or Alt+F4) does.
+  // Clicks the progress window, which must stay behind the box or dialog,
+  // then asks it to close as the window manager does, and as its system
+  // menu's Close (or Alt+F4) does.
   std::string Progress() {
     const HWND window = VisibleProgressWindow();
     if (window == nullptr) return "none";
     const std::wstring text = ProgressLine(window);
-    DWORD_PTR ignored = 0;
+    DWORD_PTR activate = 0, ignored = 0;
+    SendMessageTimeoutW(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window),
+                        MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN), SMTO_NORMAL, kCloseWait, &activate);
+    if (activate != MA_NOACTIVATE) throw StepFailure("a click brings the progress window forward");
     SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, kCloseWait, &ignored);
     SendMessageTimeoutW(window, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, kCloseWait, &ignored);
     const bool stayed = IsWindow(window) && IsWindowVisible(window);
@@ -347,7 +339,7 @@ class Driver {
   }
 
   std::string Lock(const std::string& path) {
-    UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, /*share=*/0,
+    UniqueKernelHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, /*share=*/0,
                                         /*security=*/nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                         /*template_file=*/nullptr));
     if (!file) throw StepFailure("cannot lock, error " + std::to_string(GetLastError()));
@@ -362,15 +354,13 @@ class Driver {
   }
 
   std::string Exit() {
-    const auto start = Clock::now();
-    while (WaitForSingleObject(process_.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT) {
-      // The box just answered may take a moment to go; after that it counts.
-      const bool answered_counts = Clock::now() > start + kAnsweredGrace;
+    for (const auto deadline = Clock::now() + kStepWait;
+         WaitForSingleObject(process_.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT;) {
       for (const HWND window : VisibleWindowsOf(process_id_))
-        if (ClassOf(window) == qeb::probe::kDialogClass && (window != last_ || answered_counts))
+        if (window != last_ && ClassOf(window) == qeb::probe::kDialogClass)
           throw StepFailure("the box " + Quoted(ItemText(window, qeb::probe::kMessageBoxText)) +
                             " where the end was expected");
-      if (Clock::now() > start + kStepWait) throw StepFailure("the program did not end");
+      if (Clock::now() > deadline) throw StepFailure("the program did not end");
     }
     return ExitCode();
   }
@@ -401,14 +391,15 @@ int wmain(int argc, wchar_t** argv) {
   Driver driver(argv[1], argv[4]);
   std::string line;
   for (int number = 1; std::getline(script, line); ++number) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) continue;
-    const size_t space = line.find(' ');
-    const std::string step = line.substr(0, space);
-    const std::string argument = space == std::string::npos ? "" : line.substr(space + 1);
+    const std::string step = line.substr(0, line.find(' '));
+    const std::string argument = line.size() > step.size() ? line.substr(step.size() + 1) : "";
     try {
+      const auto start = Clock::now();
       const std::string seen = driver.Run(step, argument);
       report << step << (seen.empty() ? "" : " ") << seen << std::endl;
+      // How long each step took goes to the log, for slow runs.
+      std::fprintf(stderr, "%6lld ms  %s\n", static_cast<long long>((Clock::now() - start) / 1ms),
+                   step.c_str());
     } catch (const std::exception& failure) {
       report << "FAILED at line " << number << " (" << line << "): " << failure.what() << std::endl;
       return 1;

@@ -5,8 +5,7 @@
 #   tests/e2e/run_e2e.sh BUILD_DIR [SCENARIO...]
 #
 # BUILD_DIR is a win64 build folder holding QEB_SUA.exe,
-# tests/e2e/e2e_driver.exe and tools/gen_sua.exe (QEB_GEN_SUA may name a
-# native gen_sua instead; both write the same bytes). The scenarios are the
+# tests/e2e/e2e_driver.exe and tools/gen_sua.exe. The scenarios are the
 # blocks of scenarios.txt (its head tells their form); the program runs in
 # C:\Programa Ñandú, a folder whose name is not ASCII. Screenshots land in
 # BUILD_DIR/e2e/shots/SCENARIO/STEP.png. The last line is
@@ -21,16 +20,6 @@ source "$e2e_here/../../tools/install_deps.sh"
 export LANG=$QEB_LOCALE LC_ALL=$QEB_LOCALE WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Deadlines, in seconds: nothing may hang.
 kBootDeadline=180 kRunDeadline=120 kDisplayDeadline=10
-
-# polls COMMAND... every 0.05 s until it succeeds or SECONDS pass.
-poll_until() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.05
-  done
-}
 
 e2e_stop() {
   timeout 30 wineserver -k >/dev/null 2>&1
@@ -55,14 +44,17 @@ e2e_start() {
   # -displayfd picks a free display number and writes it once listening.
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$e2e_work/display" >/dev/null 2>&1 &
   e2e_xvfb=$!
-  poll_until $kDisplayDeadline test -s "$e2e_work/display" || { echo "Xvfb did not start" >&2; return 1; }
+  local deadline=$((SECONDS + kDisplayDeadline)) drive
+  until [ -s "$e2e_work/display" ]; do
+    [ $SECONDS -lt $deadline ] || { echo "Xvfb did not start" >&2; return 1; }
+    sleep 0.05
+  done
   DISPLAY=:$(head -n 1 "$e2e_work/display")
   export DISPLAY
   timeout $kBootDeadline bash -c 'source "$1" && qeb_make_wine_prefix "$2"' _ \
     "$e2e_here/../../tools/install_deps.sh" "$WINEPREFIX" || { echo "wineboot failed" >&2; return 1; }
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -p
-  local drive
   for drive in a b m; do ln -sfn "$e2e_work/drives/$drive" "$WINEPREFIX/dosdevices/$drive:"; done
 }
 
@@ -82,26 +74,17 @@ e2e_drive() {
   (ulimit -f "${5:-unlimited}" && trap '' XFSZ && exec timeout $kRunDeadline wine "$driver" "${args[@]}") \
     </dev/null >"$3.log" 2>&1
   status=$?
-  if [ $status -eq 124 ]; then  # the deadline passed: end this prefix's processes
-    timeout 30 wineserver -k >/dev/null 2>&1
-    wineserver -p
-  fi
-  for shot in "$4"/*.bmp; do
-    [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
-  done
+  # After the deadline: end this prefix's processes, keep a server up.
+  [ $status -ne 124 ] || { timeout 30 wineserver -k; wineserver -p; } >/dev/null 2>&1
+  for shot in "$4"/*.bmp; do [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"; done
   return $status
 }
 
 # --- Helpers for the scenarios' setup and check lines -------------------------
 
 gen() {  # FOLDER GEN_SUA_OPTIONS...
-  local folder=$1
-  shift
-  if [[ $gen_sua == *.exe ]]; then
-    timeout $kRunDeadline wine "$gen_sua" --out "$(windows_path "$folder")" "$@" </dev/null >/dev/null 2>&1
-  else
-    "$gen_sua" --out "$folder" "$@" >/dev/null
-  fi
+  timeout $kRunDeadline wine "$e2e_build/tools/gen_sua.exe" --out "$(windows_path "$1")" "${@:2}" \
+    </dev/null >/dev/null 2>&1
 }
 
 # Sample diskettes, made once: $samples/SET/files.
@@ -122,17 +105,12 @@ EOF
 }
 
 # put SET/FILE FOLDER [NAME]: copies a sample file onto a drive folder.
-put() {
-  mkdir -p "$2"
-  cp "$samples/$1" "$2/${3:-$(basename "$1")}"
-}
+put() { mkdir -p "$2" && cp "$samples/$1" "$2/${3:-$(basename "$1")}"; }
 
 # earlier_archive ZIP ENTRY...: an earlier run's archive, other data in each entry.
 earlier_archive() {
-  mkdir -p "$(dirname "$1")"
-  python3 -c 'import sys, zipfile
-with zipfile.ZipFile(sys.argv[1], "w") as z:
-    for name in sys.argv[2:]: z.writestr(name, "an earlier run")' "$@"
+  mkdir -p "$(dirname "$1")" && python3 -c 'import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w") as z: [z.writestr(n, "an earlier run") for n in sys.argv[2:]]' "$@"
 }
 
 problem() { echo "  $*"; checks_ok=0; }
@@ -140,9 +118,7 @@ problem() { echo "  $*"; checks_ok=0; }
 # expect_no_work_folder / expect_work_files NAME...: the work folder is absent,
 # or holds exactly these files (so no copy, joined or temporary file is left).
 work_files() { find "$WORK_DIR" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | paste -sd ' '; }
-expect_no_work_folder() {
-  [ ! -e "$WORK_DIR" ] || problem "the work folder exists, holding [$(work_files)]"
-}
+expect_no_work_folder() { [ ! -e "$WORK_DIR" ] || problem "the work folder holds [$(work_files)]"; }
 expect_work_files() {
   [ -d "$WORK_DIR" ] || { problem "no work folder"; return; }
   local want have
@@ -152,9 +128,7 @@ expect_work_files() {
 }
 
 # expect_bytes FILE EXPECTED_FILE: the same bytes.
-expect_bytes() {
-  cmp -s "$1" "$2" || problem "$(basename "$1") differs from $(basename "$2")"
-}
+expect_bytes() { cmp -s "$1" "$2" || problem "$(basename "$1") differs from $(basename "$2")"; }
 
 # expect_archive ZIP ENTRY EXPECTED_CONTENT: read back with Python's zipfile.
 expect_archive() { python3 "$e2e_here/read_archive.py" "$@" || checks_ok=0; }
@@ -198,18 +172,14 @@ e2e_main() {
   [ $# -ge 1 ] || { echo "usage: $0 BUILD_DIR [SCENARIO...]" >&2; exit 2; }
   e2e_build=$(cd "$1" && pwd) || exit 2
   shift
-  gen_sua=${QEB_GEN_SUA:-$e2e_build/tools/gen_sua.exe}
-  local started=$SECONDS file tool name t0 passed=0 failed=0
+  local started=$SECONDS file name t0 result passed=0 failed=0
   # A set-up that fails counts as one failed scenario, so the summary line
   # is always the last one.
-  for file in "$e2e_build/QEB_SUA.exe" "$e2e_build/tests/e2e/e2e_driver.exe" "$gen_sua"; do
-    [ -f "$file" ] || { echo "FAIL: $file is missing: build it first"; echo "e2e: 0 passed, 1 failed"; exit 2; }
-  done
-  for tool in Xvfb wine wineserver convert python3 timeout; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing"; echo "e2e: 0 passed, 1 failed"; exit 2; }
+  for file in QEB_SUA.exe tests/e2e/e2e_driver.exe tools/gen_sua.exe; do
+    [ -f "$e2e_build/$file" ] || { echo "FAIL: $file is missing"; echo "e2e: 0 passed, 1 failed"; exit 2; }
   done
   if ! e2e_start "$e2e_build/e2e" || ! make_samples; then
-    echo "FAIL set-up: no display, Wine prefix or sample diskettes"
+    echo "FAIL set-up: no display, Wine prefix or sample diskettes (Xvfb, wine, convert, python3?)"
     echo "e2e: 0 passed, 1 failed"
     exit 1
   fi
@@ -219,13 +189,8 @@ e2e_main() {
   [ ${#scenarios[@]} -gt 0 ] || mapfile -t scenarios < <(sed -n 's/^== //p' "$e2e_here/scenarios.txt")
   for name in "${scenarios[@]}"; do
     t0=$SECONDS
-    if run_scenario "$name"; then
-      echo "PASS $name ($((SECONDS - t0))s)"
-      passed=$((passed + 1))
-    else
-      echo "FAIL $name ($((SECONDS - t0))s)"
-      failed=$((failed + 1))
-    fi
+    if run_scenario "$name"; then result=PASS passed=$((passed + 1)); else result=FAIL failed=$((failed + 1)); fi
+    echo "$result $name ($((SECONDS - t0))s)"
   done
   echo "total time: $((SECONDS - started))s; shots in $e2e_work/shots"
   echo "e2e: $passed passed, $failed failed"
