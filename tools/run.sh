@@ -16,7 +16,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 # shellcheck source=tools/install_deps.sh
 source "$root/tools/install_deps.sh"
 qeb_install_missing || exit 1
@@ -76,18 +76,18 @@ demo() {
     box "answer yes" box "answer ok" dialog 'choose A:\A1234567.SU2' \
     box "answer no" box "answer ok" exit >"$out/split.script"
   for run in whole split; do
-    echo "== $run: C:\QEB_SUA\QEB_SUA.exe"
+    printf '%s\n' "== $run: C:\QEB_SUA\QEB_SUA.exe"
     e2e_drive 'C:\QEB_SUA\QEB_SUA.exe' "$out/$run.script" "$out/$run.transcript" "$out"
     grep -v '^shot ' "$out/$run.transcript" | tee "$out/$run.steps"
     # The run ends with the report of the copied archive, then the exit.
     tail -n 3 "$out/$run.steps" | head -n 1 | grep -q '^box .*"El archivo concatenado se copió como: ' &&
       [ "$(tail -n 1 "$out/$run.steps")" = "exit 0" ] && ok=$((ok + 1))
   done
-  echo "== the archives in C:\QEB_SUA\tmp"
+  printf '%s\n' "== the archives in C:\QEB_SUA\tmp"
   python3 "$root/tests/e2e/read_archive.py" --list "$WINEPREFIX/drive_c/QEB_SUA/tmp/"*.ZIP |
     sed "s|^$WINEPREFIX/drive_c/QEB_SUA/tmp/||"
   echo "== shots in $out:"
-  (cd "$out" && ls -- *.png | paste -sd ' ')
+  (cd "$out" && printf '%s\n' *.png | paste -sd ' ')
   [ $ok -eq 2 ]
 }
 [ $demo -eq 0 ] || { demo; exit; }

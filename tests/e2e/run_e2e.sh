@@ -51,10 +51,16 @@ e2e_start() {
   done
   DISPLAY=:$(head -n 1 "$e2e_work/display")
   export DISPLAY
+  # shellcheck disable=SC2016 # expanded by the inner shell
   timeout $kBootDeadline bash -c 'source "$1" && qeb_make_wine_prefix "$2"' _ \
     "$e2e_here/../../tools/install_deps.sh" "$WINEPREFIX" || { echo "wineboot failed" >&2; return 1; }
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -p
+  # A Windows process up for the whole session (waiting on a pipe that this
+  # shell holds open): with none, Wine ends its services between two runs and
+  # the next program waits 10 s for RpcSs to start again.
+  # shellcheck disable=SC2034 # the coprocess needs a name, not its use
+  coproc e2e_keeper { wine cmd /c pause >/dev/null 2>&1; }
   for drive in a b m; do ln -sfn "$e2e_work/drives/$drive" "$WINEPREFIX/dosdevices/$drive:"; done
 }
 
