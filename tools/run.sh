@@ -5,17 +5,31 @@
 # display, or Xvfb when there is none. Installs whatever is missing (as root).
 #
 #   tools/run.sh [DISKETTE_FOLDER]
+#   tools/run.sh --demo
+#
+# --demo needs no display: under an Xvfb of its own, the end-to-end driver
+# plays an operator twice over the sample diskettes (the whole file, then the
+# split set), pressing the buttons and choosing the files in the program's
+# real windows. It prints a line for each box and dialog, saves a shot of
+# each in build/demo/, lists each archive made (entry, size, comment in hex)
+# and exits 0 when both runs end with the report that the file was copied.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 # shellcheck source=tools/install_deps.sh
 source "$root/tools/install_deps.sh"
 qeb_install_missing || exit 1
 
+demo=0
+if [ "${1:-}" = --demo ]; then
+  demo=1
+  shift
+fi
+
 mkdir -p build
-echo "== building QEB_SUA.exe and the sample generator" >&2
-{ cmake --preset win64 && cmake --build --preset win64 --target QEB_SUA; } >build/run.build.log 2>&1 ||
+echo "== building QEB_SUA.exe, the end-to-end driver and the sample generator" >&2
+{ cmake --preset win64 && cmake --build --preset win64 --target QEB_SUA e2e_driver; } >build/run.build.log 2>&1 ||
   { tail -n 30 build/run.build.log; exit 1; }
 { cmake --preset native && cmake --build --preset native --target gen_sua; } >>build/run.build.log 2>&1 ||
   { tail -n 30 build/run.build.log; exit 1; }
@@ -32,8 +46,54 @@ if [ -z "$diskettes" ]; then
 fi
 diskettes=$(cd "$diskettes" && pwd) || exit 1
 
+# demo_script RUN STEP...: the driver's script, with a shot after each box
+# and dialog.
+demo_script() {
+  local run=$1 step shots=0
+  shift
+  for step in "$@"; do
+    echo "$step"
+    [[ $step == box || $step == dialog ]] && printf 'shot %s-%02d-%s\n' "$run" $((shots += 1)) "$step"
+  done
+}
+
+demo() {
+  # shellcheck source=tests/e2e/run_e2e.sh
+  source "$root/tests/e2e/run_e2e.sh"
+  e2e_build=$root/build/win64
+  local out=$root/build/demo run ok=0
+  rm -rf "$out"
+  mkdir -p "$out"
+  echo "== a Wine prefix and an Xvfb display of the demo's own" >&2
+  e2e_start "$e2e_build/demo" || exit 1
+  ln -sfn "$diskettes" "$WINEPREFIX/dosdevices/a:"
+  mkdir -p "$WINEPREFIX/drive_c/QEB_SUA"
+  cp "$e2e_build/QEB_SUA.exe" "$WINEPREFIX/drive_c/QEB_SUA/"
+  demo_script whole start box "answer ok" dialog 'choose A:\S0307379.SUA' box "answer ok" exit \
+    >"$out/whole.script"
+  demo_script split start box "answer ok" dialog 'choose A:\A1234567.SU0' \
+    box "answer yes" box "answer ok" dialog 'choose A:\A1234567.SU1' \
+    box "answer yes" box "answer ok" dialog 'choose A:\A1234567.SU2' \
+    box "answer no" box "answer ok" exit >"$out/split.script"
+  for run in whole split; do
+    printf '%s\n' "== $run: C:\QEB_SUA\QEB_SUA.exe"
+    e2e_drive 'C:\QEB_SUA\QEB_SUA.exe' "$out/$run.script" "$out/$run.transcript" "$out"
+    grep -v '^shot ' "$out/$run.transcript" | tee "$out/$run.steps"
+    # The run ends with the report of the copied archive, then the exit.
+    tail -n 3 "$out/$run.steps" | head -n 1 | grep -q '^box .*"El archivo concatenado se copió como: ' &&
+      [ "$(tail -n 1 "$out/$run.steps")" = "exit 0" ] && ok=$((ok + 1))
+  done
+  printf '%s\n' "== the archives in C:\QEB_SUA\tmp"
+  python3 "$root/tests/e2e/read_archive.py" --list "$WINEPREFIX/drive_c/QEB_SUA/tmp/"*.ZIP |
+    sed "s|^$WINEPREFIX/drive_c/QEB_SUA/tmp/||"
+  echo "== shots in $out:"
+  (cd "$out" && printf '%s\n' *.png | paste -sd ' ')
+  [ $ok -eq 2 ]
+}
+[ $demo -eq 0 ] || { demo; exit; }
+
 prefix=$root/build/win64/run-prefix
-if [ ! -f "$prefix/system.reg" ]; then
+if [ ! -f "$prefix/system.reg" ] || [ ! -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
   echo "== making the Wine prefix $prefix" >&2
   qeb_make_wine_prefix "$prefix"
 fi
@@ -58,6 +118,8 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
 fi
 
+# Wine speaks Spanish, as a Spanish Windows would: "Aceptar", "Sí", "Cancelar".
+export LANG=$QEB_LOCALE LC_ALL=$QEB_LOCALE
 WINEPREFIX=$prefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
   /t REG_SZ /d "$managed" /f >/dev/null 2>&1
 

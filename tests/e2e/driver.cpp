@@ -1,38 +1,36 @@
 // The end-to-end driver: starts QEB_SUA.exe, plays the operator from a
-// scenario file and writes what the program showed, step by step, to a
-// report file that the caller compares with the expected one.
+// script and writes what the program showed, step by step, to a report.
 //
-//   e2e_driver.exe PROGRAM SCENARIO REPORT SHOTS_FOLDER
+//   e2e_driver.exe PROGRAM SCRIPT REPORT SHOTS_FOLDER
 //
-// Scenario lines (UTF-8; "#" starts a comment):
+// Each script line (UTF-8) starts with a step; the report gets one line per
+// step, starting with the same step and followed by what was seen, so that a
+// transcript of a run is also a script for it (the rest of a line is only
+// read by the steps that take an argument):
 //   start                 start PROGRAM (its folder as the current folder)
-//   start-second          start a second copy; it must end on its own
-//                         without showing a window
-//   box                   wait for the next message box and report its
-//                         title, buttons (the default marked "*"), icon
-//                         and text
-//   dialog                wait for the Open dialog and report its title,
-//                         folder, file type and the names it lists
+//   start-second          start a second copy; reports its exit code and
+//                         whether it showed a window
+//   box                   wait for the next message box; reports its title,
+//                         buttons as drawn (the default marked "*") and text
+//   dialog                wait for the Open dialog; reports its title,
+//                         folder and file type
 //   answer BUTTON         press ok, cancel, yes or no in the box or dialog
-//                         just reported, or press Esc in it or its close
-//                         control
+//                         just reported, or press esc in it, or close it
+//                         as its title bar's close control does
 //   choose PATH           type PATH into the Open dialog and press Open
-//   progress              report the progress window's text, ask it to
-//                         close and report whether it stayed; or report
-//                         that there is none
+//   progress              report the progress window's text, click it (it
+//                         must stay behind the box or dialog), ask it to
+//                         close and report whether it stayed; or "none"
 //   progress-while-working
 //                         right after a choice, until the next box: report
-//                         the last text the progress window showed, or that
-//                         it did not show
-//   uncover               move the box or dialog just reported to the
-//                         screen's corner, off the progress window
+//                         the last text the progress window showed, or none
 //   lock PATH             hold PATH open with no sharing (as another program
 //                         using the file would) until the driver ends
-//   shot NAME             save the screen as SHOTS_FOLDER\NAME.bmp
-//   exit                  wait for the program to end; report its exit code
+//   shot NAME             save the screen, once it stops changing, as
+//                         SHOTS_FOLDER\NAME.bmp
+//   exit                  wait for the program to end; reports its exit code
 // A step that waits too long, or finds another window than it expects,
-// reports what it found, ends the program and makes the driver fail. The
-// time each step took goes to the standard error.
+// reports "FAILED ...", ends the program and makes the driver fail.
 
 #include "ui/win32/win32.h"
 
@@ -40,73 +38,50 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <map>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tests/e2e/dialog_listing.h"
-#include "tests/e2e/screen.h"
 #include "tests/win32/window_probe.h"
 #include "ui/win32/handles.h"
+#include "ui/win32/utf.h"
 
 namespace {
 
-using qeb::probe::Narrow;
-using qeb::probe::Widen;
+using qeb::probe::ItemText;
+using qeb::probe::WindowText;
+using qeb::ui::win32::ScopedSelection;
+using qeb::ui::win32::ToUtf8Lenient;
+using qeb::ui::win32::ToWide;
+using qeb::ui::win32::UniqueBitmap;
 using qeb::ui::win32::UniqueKernelHandle;
+using qeb::ui::win32::UniqueMemoryDc;
+using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
+using namespace std::chrono_literals;
 
 constexpr milliseconds kStepWait{30000};
-// How long a box or dialog may stay visible after it was answered.
-constexpr milliseconds kAnsweredGrace{2000};
 // A second copy must end at once: this covers the start of a Wine process.
 constexpr milliseconds kSecondCopyWait{10000};
 constexpr milliseconds kPoll{25};
 constexpr milliseconds kFastPoll{5};
 constexpr UINT kCloseWait = 5000;  // milliseconds
-// Key-message flags of Esc: repeat count 1, scan code 1; released: also the
-// previous-state and transition bits.
-constexpr LPARAM kEscapeDown = 0x00010001;
-constexpr LPARAM kEscapeUp = static_cast<LPARAM>(0xC0010001u);
 constexpr const wchar_t* kProgressClass = L"QEB_SUA.FMSG_SUA";
 constexpr int kProgressLabel = 1001;
-// The Open dialog's "Look in" box.
+// Controls of the Open dialog: file type, "Look in" and file name.
+constexpr int kOpenFileTypeCombo = 0x470;
 constexpr int kOpenLookInCombo = 0x471;
+constexpr int kOpenFileNameControl = 0x47C;
 
 struct StepFailure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-class Report {
- public:
-  explicit Report(const std::filesystem::path& path) : out_(path, std::ios::binary) {
-    if (!out_) throw std::runtime_error("cannot write the report");
-  }
-  void Line(const std::string& line) {
-    out_ << line << "\n";
-    out_.flush();  // what was seen stays even if the run hangs later
-    if (!out_) throw std::runtime_error("cannot write the report");
-  }
-
- private:
-  std::ofstream out_;
-};
-
 std::string Quoted(const std::wstring& text) {
-  std::string out = "\"";
-  for (const char c : Narrow(text)) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '"')
-      out += "\\\"";
-    else
-      out += c;
-  }
-  return out + "\"";
+  return std::string("\"").append(ToUtf8Lenient(text)).append("\"");
 }
 
 std::wstring ClassOf(HWND window) {
@@ -117,251 +92,205 @@ std::wstring ClassOf(HWND window) {
 
 // The visible top-level windows of one process.
 std::vector<HWND> VisibleWindowsOf(DWORD process_id) {
-  struct Search {
-    DWORD process_id;
-    std::vector<HWND> found;
-  } search{process_id, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->process_id && IsWindowVisible(window)) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// The "Look in" box puts the drive's label, empty here, before the letter.
-std::wstring TrimWide(const std::wstring& text) {
-  const size_t first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return {};
-  return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+  std::vector<HWND> found;
+  for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, nullptr); window != nullptr;
+       window = FindWindowExW(nullptr, window, nullptr, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process_id && IsWindowVisible(window)) found.push_back(window);
+  }
+  return found;
 }
 
 bool IsOpenDialog(HWND window) {
-  return GetDlgItem(window, qeb::probe::kOpenFileNameControl) != nullptr;
+  return GetDlgItem(window, kOpenFileNameControl) != nullptr;
 }
 
-// "OK*,Cancel": the box's buttons, the default one marked with "*".
+// "Aceptar*,Cancelar": the box's buttons as drawn, left to right, without
+// their keyboard-accelerator marks, the default one marked with "*".
 std::string ButtonsOf(HWND box) {
   std::string buttons;
-  const std::pair<int, const char*> names[] = {
-      {IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-  for (const auto& [id, name] : names) {
+  for (const int id : {IDOK, IDYES, IDNO, IDCANCEL}) {
     const HWND button = GetDlgItem(box, id);
     if (button == nullptr) continue;
+    std::wstring text = WindowText(button);
+    std::erase(text, L'&');
     if (!buttons.empty()) buttons += ",";
-    buttons += name;
+    buttons += ToUtf8Lenient(text);
     if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) buttons += "*";
   }
   return buttons;
 }
 
-// "lists "A", "B"" or "lists nothing": what the Open dialog offers, once the
-// list has stopped changing.
-std::string ListingOf(HWND dialog) {
-  std::optional<std::vector<std::wstring>> names = qeb::e2e::ListedNames(dialog);
-  const auto deadline = std::chrono::steady_clock::now() + milliseconds(2000);
-  for (;;) {
-    std::this_thread::sleep_for(milliseconds(100));
-    std::optional<std::vector<std::wstring>> again = qeb::e2e::ListedNames(dialog);
-    const bool stable = again == names;
-    names = std::move(again);
-    if (stable || std::chrono::steady_clock::now() > deadline) break;
+// The screen, in the 32-bit top-down form that `info` describes.
+std::vector<uint32_t> ScreenPixels(BITMAPINFOHEADER info) {
+  const HDC screen = GetDC(nullptr);
+  UniqueMemoryDc memory(CreateCompatibleDC(screen));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen, info.biWidth, -info.biHeight));
+  {
+    ScopedSelection selection(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, info.biWidth, -info.biHeight, screen, 0, 0, SRCCOPY);
   }
-  if (!names) return "lists ?";
-  if (names->empty()) return "lists nothing";
-  std::string listing = "lists ";
-  for (size_t i = 0; i < names->size(); ++i) listing += (i ? ", " : "") + Quoted((*names)[i]);
-  return listing;
+  ReleaseDC(nullptr, screen);
+  std::vector<uint32_t> pixels(static_cast<size_t>(info.biWidth) * -info.biHeight);
+  GetDIBits(memory.get(), bitmap.get(), 0, -info.biHeight, pixels.data(),
+            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  for (uint32_t& pixel : pixels) pixel |= 0xFF000000;  // opaque
+  return pixels;
+}
+
+// Saves the screen as a BMP file once it has stopped changing: windows that
+// have just appeared may still be painting.
+void SaveScreenShot(const std::filesystem::path& file) {
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof(info);
+  info.biWidth = GetSystemMetrics(SM_CXSCREEN);
+  info.biHeight = -GetSystemMetrics(SM_CYSCREEN);  // negative: rows top down
+  info.biPlanes = 1;
+  info.biBitCount = 32;  // BI_RGB: no colour table follows
+  std::vector<uint32_t> pixels = ScreenPixels(info);
+  for (const auto deadline = Clock::now() + 3s; Clock::now() < deadline;) {
+    std::this_thread::sleep_for(150ms);
+    std::vector<uint32_t> again = ScreenPixels(info);
+    if (again == pixels) break;
+    pixels = std::move(again);
+  }
+  const auto size = static_cast<DWORD>(pixels.size() * sizeof(uint32_t));
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
+  const BITMAPFILEHEADER header{0x4D42 /* "BM" */, offset + size, 0, 0, offset};
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+  out.write(reinterpret_cast<const char*>(&info), sizeof(info));
+  out.write(reinterpret_cast<const char*>(pixels.data()), size);
+  if (!out) throw StepFailure("cannot write the shot");
+}
+
+UniqueKernelHandle Launch(const std::wstring& program, DWORD* process_id) {
+  const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+  std::wstring command_line = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), /*process_security=*/nullptr,
+                      /*thread_security=*/nullptr, /*inherit=*/FALSE, /*flags=*/0,
+                      /*environment=*/nullptr, folder.c_str(), &startup, &info))
+    throw StepFailure("cannot start the program, error " + std::to_string(GetLastError()));
+  CloseHandle(info.hThread);
+  *process_id = info.dwProcessId;
+  return UniqueKernelHandle(info.hProcess);
 }
 
 class Driver {
  public:
-  Driver(std::wstring program, std::wstring shots, Report& report)
-      : program_(std::move(program)), shots_(std::move(shots)), report_(report) {}
+  Driver(std::wstring program, std::filesystem::path shots)
+      : program_(std::move(program)), shots_(std::move(shots)) {}
   ~Driver() {
     if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
       TerminateProcess(process_.get(), 99);
   }
 
-  void Run(const std::string& command, const std::string& argument) {
-    if (command == "start")
-      Start();
-    else if (command == "start-second")
-      StartSecond();
-    else if (command == "box")
-      Box();
-    else if (command == "dialog")
-      Dialog();
-    else if (command == "answer")
-      Answer(argument);
-    else if (command == "choose")
-      Choose(argument);
-    else if (command == "progress")
-      Progress();
-    else if (command == "progress-while-working")
-      ProgressWhileWorking();
-    else if (command == "uncover")
-      Uncover();
-    else if (command == "lock")
-      Lock(argument);
-    else if (command == "shot")
-      Shot(argument);
-    else if (command == "exit")
-      Exit();
-    else
-      throw StepFailure("unknown step: " + command);
+  // Plays one step; returns what the report says of it after its name.
+  std::string Run(const std::string& step, const std::string& argument) {
+    if (step == "start") {
+      process_ = Launch(program_, &process_id_);
+      return "";
+    }
+    if (step == "start-second") return StartSecond();
+    if (step == "box") return Box();
+    if (step == "dialog") return Dialog();
+    if (step == "answer") return Answer(argument);
+    if (step == "choose") {
+      if (!IsOpenDialog(Current()) ||
+          !SetDlgItemTextW(Current(), kOpenFileNameControl, ToWide(argument).c_str()) ||
+          !qeb::probe::PressButton(Current(), IDOK))
+        throw StepFailure("cannot choose in an Open dialog");
+      return argument;
+    }
+    if (step == "progress") return Progress();
+    if (step == "progress-while-working") return ProgressWhileWorking();
+    if (step == "lock") return Lock(argument);
+    if (step == "shot") {
+      SaveScreenShot(shots_ / (ToWide(argument) + L".bmp"));
+      return argument;
+    }
+    if (step == "exit") return Exit();
+    throw StepFailure("unknown step");
   }
 
  private:
-  static UniqueKernelHandle Launch(const std::wstring& program, DWORD* process_id) {
-    const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
-    std::wstring command_line = L"\"" + program + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), command_line.data(), /*process_security=*/nullptr,
-                        /*thread_security=*/nullptr, /*inherit=*/FALSE, /*flags=*/0,
-                        /*environment=*/nullptr, folder.c_str(), &startup, &info))
-      throw StepFailure("cannot start the program, error " + std::to_string(GetLastError()));
-    CloseHandle(info.hThread);
-    *process_id = info.dwProcessId;
-    return UniqueKernelHandle(info.hProcess);
-  }
-
-  void Start() {
-    process_ = Launch(program_, &process_id_);
-    report_.Line("start");
-  }
-
-  // A second copy must end at once and show nothing.
-  void StartSecond() {
+  std::string StartSecond() {
     DWORD second_id = 0;
     UniqueKernelHandle second = Launch(program_, &second_id);
     bool showed_window = false;
-    const auto deadline = std::chrono::steady_clock::now() + kSecondCopyWait;
+    const auto deadline = Clock::now() + kSecondCopyWait;
     while (WaitForSingleObject(second.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT) {
-      if (!VisibleWindowsOf(second_id).empty()) showed_window = true;
-      if (std::chrono::steady_clock::now() > deadline) {
+      showed_window |= !VisibleWindowsOf(second_id).empty();
+      if (Clock::now() > deadline) {
         TerminateProcess(second.get(), 99);
         throw StepFailure("second copy still running");
       }
     }
     DWORD code = 0;
     GetExitCodeProcess(second.get(), &code);
-    report_.Line("second copy: exit " + std::to_string(code) +
-                 (showed_window ? ", showed a window" : ", no window"));
+    return "exit " + std::to_string(code) + (showed_window ? ", showed a window" : ", no window");
   }
 
-  // Waits for the next dialog-class window of the program (not the one just
-  // answered), failing when the program ends or the wait runs out.
-  HWND NextDialogWindow(const char* expected) {
-    const auto deadline = std::chrono::steady_clock::now() + kStepWait;
-    for (;;) {
+  // The next dialog-class window of the program (not the one just answered).
+  // Besides it the operator may see only the progress window.
+  HWND NextDialogWindow() {
+    for (const auto deadline = Clock::now() + kStepWait;; std::this_thread::sleep_for(kPoll)) {
       for (const HWND window : VisibleWindowsOf(process_id_)) {
-        if (window == last_ && IsWindow(last_)) continue;
-        if (ClassOf(window) == qeb::probe::kDialogClass) {
-          last_ = window;
-          CheckOnlyWindowsOfTheRun(window);
-          return window;
-        }
+        if ((window == last_ && IsWindow(last_)) || ClassOf(window) != qeb::probe::kDialogClass)
+          continue;
+        last_ = window;
+        for (const HWND other : VisibleWindowsOf(process_id_))
+          if (other != window && ClassOf(other) != kProgressClass)
+            throw StepFailure("window " + Quoted(WindowText(other)) + " is visible too");
+        return window;
       }
-      if (WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(process_.get(), &code);
-        throw StepFailure(std::string("program ended (exit ") + std::to_string(code) +
-                          ") while waiting for " + expected);
-      }
-      if (std::chrono::steady_clock::now() > deadline)
-        throw StepFailure(std::string("timed out waiting for ") + expected);
-      std::this_thread::sleep_for(kPoll);
+      if (WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0)
+        throw StepFailure("the program ended (exit " + ExitCode() + ")");
+      if (Clock::now() > deadline) throw StepFailure("timed out");
     }
   }
 
-  // Besides the box or dialog just found, the operator may see only the
-  // progress window: never the main window, nor a second box.
-  void CheckOnlyWindowsOfTheRun(HWND found) const {
-    for (const HWND window : VisibleWindowsOf(process_id_)) {
-      if (window == found || ClassOf(window) == kProgressClass) continue;
-      report_.Line("window " + Quoted(ClassOf(window)) + " " +
-                   Quoted(qeb::probe::WindowText(window)) + " is visible too");
-      throw StepFailure("an unexpected window is visible");
-    }
+  std::string Box() {
+    const HWND box = NextDialogWindow();
+    if (IsOpenDialog(box)) throw StepFailure("the Open dialog " + Quoted(WindowText(box)));
+    return Quoted(WindowText(box)) + " [" + ButtonsOf(box) + "] " +
+           Quoted(ItemText(box, qeb::probe::kMessageBoxText));
   }
 
-  void Box() {
-    const HWND box = NextDialogWindow("a message box");
-    if (IsOpenDialog(box)) {
-      report_.Line("dialog " + Quoted(qeb::probe::WindowText(box)) + " where a box was expected");
-      throw StepFailure("unexpected Open dialog");
-    }
-    report_.Line("box " + Quoted(qeb::probe::WindowText(box)) + " [" + ButtonsOf(box) + "] " +
-                 qeb::e2e::MessageBoxIcon(box) + " " +
-                 Quoted(qeb::probe::ItemText(box, qeb::probe::kMessageBoxText)));
-  }
-
-  void Dialog() {
-    const HWND dialog = NextDialogWindow("the Open dialog");
-    if (!IsOpenDialog(dialog)) {
-      report_.Line("box " + Quoted(qeb::probe::WindowText(dialog)) + " " +
-                   Quoted(qeb::probe::ItemText(dialog, qeb::probe::kMessageBoxText)) +
-                   " where the Open dialog was expected");
-      throw StepFailure("unexpected message box");
-    }
-    report_.Line("dialog " + Quoted(qeb::probe::WindowText(dialog)) + " in " +
-                 Quoted(TrimWide(qeb::probe::ItemText(dialog, kOpenLookInCombo))) + " type " +
-                 Quoted(qeb::probe::ItemText(dialog, qeb::probe::kOpenFileTypeCombo)) + " " +
-                 ListingOf(dialog));
+  std::string Dialog() {
+    const HWND dialog = NextDialogWindow();
+    if (!IsOpenDialog(dialog))
+      throw StepFailure("the box " + Quoted(ItemText(dialog, qeb::probe::kMessageBoxText)));
+    return Quoted(WindowText(dialog)) + " in " +
+           // The "Look in" box puts the drive's label, empty here, before the letter.
+           Quoted(
+               std::regex_replace(ItemText(dialog, kOpenLookInCombo), std::wregex(L"^ +"), L"")) +
+           " type " + Quoted(ItemText(dialog, kOpenFileTypeCombo));
   }
 
   HWND Current() const {
-    if (last_ == nullptr || !IsWindow(last_)) throw StepFailure("no box or dialog to answer");
+    if (last_ == nullptr || !IsWindow(last_)) throw StepFailure("no box or dialog");
     return last_;
   }
 
-  void Answer(const std::string& answer) {
+  std::string Answer(const std::string& answer) {
     const HWND window = Current();
-    report_.Line("answer " + answer);
-    const std::pair<const char*, int> buttons[] = {
+    const std::map<std::string, int> buttons{
         {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
-    for (const auto& [name, id] : buttons) {
-      if (answer != name) continue;
-      if (!qeb::probe::PressButton(window, id)) throw StepFailure("no button " + answer);
-      return;
-    }
-    if (answer == "esc") {
-      // The key goes where the operator's would: to the control with the
-      // focus, whose dialog loop turns it into the box's cancel command.
-      const HWND target = FocusOf(window);
-      PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, kEscapeDown);
-      PostMessageW(target, WM_KEYUP, VK_ESCAPE, kEscapeUp);
+    if (buttons.contains(answer)) {
+      if (!qeb::probe::PressButton(window, buttons.at(answer))) throw StepFailure("no such button");
+    } else if (answer == "esc") {  // the box's dialog loop makes it its cancel command
+      PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, /*flags=*/0);
     } else if (answer == "close") {
-      // What the close control in the title bar sends.
-      PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+      PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // what the close control sends
     } else {
-      throw StepFailure("unknown answer " + answer);
+      throw StepFailure("unknown answer");
     }
-  }
-
-  // The control of `window` that has the keyboard focus, or the window.
-  static HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr &&
-        (info.hwndFocus == window || IsChild(window, info.hwndFocus)))
-      return info.hwndFocus;
-    return window;
-  }
-
-  void Choose(const std::string& path) {
-    const HWND dialog = Current();
-    if (!IsOpenDialog(dialog)) throw StepFailure("no Open dialog to choose in");
-    report_.Line("choose " + path);
-    if (!qeb::probe::ChooseFile(dialog, Widen(path))) throw StepFailure("cannot type the path");
+    return answer;
   }
 
   HWND VisibleProgressWindow() const {
@@ -373,147 +302,108 @@ class Driver {
   // The progress window's line, read from the system's copy of the text: the
   // program's thread may be busy and answer no message.
   static std::wstring ProgressLine(HWND window) {
-    const HWND label = GetDlgItem(window, kProgressLabel);
-    return label == nullptr ? L"" : qeb::probe::WindowText(label);
+    return window == nullptr ? L"" : WindowText(GetDlgItem(window, kProgressLabel));
   }
 
-  // Right after a choice the run works (copies, checks, packs) before it
-  // shows the next box: the progress window must be up meanwhile. Reports
-  // the last text it showed before that box (while it comes up it may show
-  // its initial text for a moment).
-  void ProgressWhileWorking() {
-    const auto deadline = std::chrono::steady_clock::now() + kStepWait;
+  // Right after a choice the run works (copies, checks, packs) before its
+  // next box: the last text the progress window showed meanwhile.
+  std::string ProgressWhileWorking() {
     std::wstring last_text;
-    for (;;) {
-      if (const HWND window = VisibleProgressWindow()) {
-        const std::wstring text = ProgressLine(window);
-        if (!text.empty()) last_text = text;
-      }
+    for (const auto deadline = Clock::now() + kStepWait;; std::this_thread::sleep_for(kFastPoll)) {
+      const std::wstring text = ProgressLine(VisibleProgressWindow());
+      if (!text.empty()) last_text = text;
       bool next_box = false;
       for (const HWND window : VisibleWindowsOf(process_id_))
-        if (window != last_ && ClassOf(window) == qeb::probe::kDialogClass) next_box = true;
+        next_box |= window != last_ && ClassOf(window) == qeb::probe::kDialogClass;
       if (next_box || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) break;
-      if (std::chrono::steady_clock::now() > deadline) throw StepFailure("no box after the work");
-      std::this_thread::sleep_for(kFastPoll);
+      if (Clock::now() > deadline) throw StepFailure("no box after the work");
     }
-    report_.Line(last_text.empty() ? "no progress window while working"
-                                   : "progress while working " + Quoted(last_text));
+    return last_text.empty() ? "none" : Quoted(last_text);
   }
 
-  void Progress() {
+  // Clicks the progress window, which must stay behind the box or dialog,
+  // then asks it to close as the window manager does, and as its system
+  // menu's Close (or Alt+F4) does.
+  std::string Progress() {
     const HWND window = VisibleProgressWindow();
-    if (window == nullptr) {
-      report_.Line("progress: none");
-      return;
-    }
+    if (window == nullptr) return "none";
     const std::wstring text = ProgressLine(window);
-    // A close request as the window manager sends it, and as the system
-    // menu's Close (or Alt+F4) makes it.
-    DWORD_PTR ignored = 0;
+    DWORD_PTR activate = 0, ignored = 0;
+    SendMessageTimeoutW(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window),
+                        MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN), SMTO_NORMAL, kCloseWait, &activate);
+    if (activate != MA_NOACTIVATE) throw StepFailure("a click brings the progress window forward");
     SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, kCloseWait, &ignored);
     SendMessageTimeoutW(window, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, kCloseWait, &ignored);
     const bool stayed = IsWindow(window) && IsWindowVisible(window);
-    report_.Line("progress " + Quoted(text) +
-                 (stayed ? ", stays after a close request" : ", closed"));
+    return Quoted(text) + (stayed ? ", stays after a close request" : ", closed");
   }
 
-  void Shot(const std::string& name) {
-    if (!qeb::e2e::SaveScreenShot(std::filesystem::path(shots_) / (Widen(name) + L".bmp")))
-      throw StepFailure("cannot write the shot " + name);
-  }
-
-  // Moves the box or dialog just reported into the screen's corner, so that
-  // a shot shows the progress window beneath it.
-  void Uncover() {
-    SetWindowPos(Current(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-
-  void Lock(const std::string& path) {
-    UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, /*share=*/0,
+  std::string Lock(const std::string& path) {
+    UniqueKernelHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, /*share=*/0,
                                         /*security=*/nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                         /*template_file=*/nullptr));
-    if (!file)
-      throw StepFailure("cannot lock " + path + ", error " + std::to_string(GetLastError()));
+    if (!file) throw StepFailure("cannot lock, error " + std::to_string(GetLastError()));
     locks_.push_back(std::move(file));
-    report_.Line("lock " + path);
+    return path;
   }
 
-  void Exit() {
-    const auto start = std::chrono::steady_clock::now();
-    const auto deadline = start + kStepWait;
-    while (WaitForSingleObject(process_.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT) {
-      // The box just answered may take a moment to go; after that it counts.
-      const bool answered_box_counts = std::chrono::steady_clock::now() > start + kAnsweredGrace;
-      for (const HWND window : VisibleWindowsOf(process_id_)) {
-        if (ClassOf(window) != qeb::probe::kDialogClass) continue;
-        if (window == last_ && !answered_box_counts) continue;
-        report_.Line("window " + Quoted(qeb::probe::WindowText(window)) + " " +
-                     Quoted(qeb::probe::ItemText(window, qeb::probe::kMessageBoxText)) +
-                     " where the end was expected");
-        throw StepFailure("the program did not end");
-      }
-      if (std::chrono::steady_clock::now() > deadline) throw StepFailure("the program did not end");
-    }
+  std::string ExitCode() const {
     DWORD code = 0;
     GetExitCodeProcess(process_.get(), &code);
-    report_.Line("exit " + std::to_string(code));
+    return std::to_string(code);
+  }
+
+  std::string Exit() {
+    for (const auto deadline = Clock::now() + kStepWait;
+         WaitForSingleObject(process_.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT;) {
+      for (const HWND window : VisibleWindowsOf(process_id_))
+        if (window != last_ && ClassOf(window) == qeb::probe::kDialogClass)
+          throw StepFailure("the box " + Quoted(ItemText(window, qeb::probe::kMessageBoxText)) +
+                            " where the end was expected");
+      if (Clock::now() > deadline) throw StepFailure("the program did not end");
+    }
+    return ExitCode();
   }
 
   std::wstring program_;
-  std::wstring shots_;
-  Report& report_;
+  std::filesystem::path shots_;
   UniqueKernelHandle process_;
   DWORD process_id_ = 0;
   HWND last_ = nullptr;
   std::vector<UniqueKernelHandle> locks_;
 };
 
-std::string Trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 5) {
-    std::fputs("usage: e2e_driver PROGRAM SCENARIO REPORT SHOTS_FOLDER\n", stderr);
+    std::fputs("usage: e2e_driver PROGRAM SCRIPT REPORT SHOTS_FOLDER\n", stderr);
     return 2;
   }
-  std::ifstream scenario(std::filesystem::path(argv[2]), std::ios::binary);
-  if (!scenario) {
-    std::fputs("cannot read the scenario\n", stderr);
+  std::ifstream script{std::filesystem::path(argv[2])};
+  // What was seen stays in the report even if the run hangs later: each line
+  // is flushed.
+  std::ofstream report{std::filesystem::path(argv[3]), std::ios::binary};
+  if (!script || !report) {
+    std::fputs("cannot read the script or write the report\n", stderr);
     return 2;
   }
-  try {
-    Report report(argv[3]);
-    Driver driver(argv[1], argv[4], report);
-    std::string line;
-    int line_number = 0;
-    while (std::getline(scenario, line)) {
-      ++line_number;
-      line = Trim(line.substr(0, line.find('#')));
-      if (line.empty()) continue;
-      const size_t space = line.find(' ');
-      const std::string command = line.substr(0, space);
-      const std::string argument = space == std::string::npos ? "" : Trim(line.substr(space + 1));
-      try {
-        // How long each step took goes to the log, for slow runs.
-        const auto step_start = std::chrono::steady_clock::now();
-        driver.Run(command, argument);
-        const auto took =
-            std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - step_start);
-        std::fprintf(stderr, "%5lld ms  %s\n", static_cast<long long>(took.count()), line.c_str());
-      } catch (const StepFailure& failure) {
-        report.Line("FAILED at line " + std::to_string(line_number) + " (" + line +
-                    "): " + failure.what());
-        return 1;
-      }
+  Driver driver(argv[1], argv[4]);
+  std::string line;
+  for (int number = 1; std::getline(script, line); ++number) {
+    const std::string step = line.substr(0, line.find(' '));
+    const std::string argument = line.size() > step.size() ? line.substr(step.size() + 1) : "";
+    try {
+      const auto start = Clock::now();
+      const std::string seen = driver.Run(step, argument);
+      report << step << (seen.empty() ? "" : " ") << seen << std::endl;
+      // How long each step took goes to the log, for slow runs.
+      std::fprintf(stderr, "%6lld ms  %s\n", static_cast<long long>((Clock::now() - start) / 1ms),
+                   step.c_str());
+    } catch (const std::exception& failure) {
+      report << "FAILED at line " << number << " (" << line << "): " << failure.what() << std::endl;
+      return 1;
     }
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "e2e_driver: %s\n", error.what());
-    return 3;
   }
-  return 0;
+  return report ? 0 : 3;
 }
