@@ -47,15 +47,15 @@
 
 #include "tests/win32/window_probe.h"
 #include "ui/win32/handles.h"
-#include "ui/win32/utf.h"
+#include "base/wide_text.h"
 
 namespace {
 
 using qeb::probe::ItemText;
 using qeb::probe::WindowText;
 using qeb::ui::win32::ScopedSelection;
-using qeb::ui::win32::ToUtf8Lenient;
-using qeb::ui::win32::ToWide;
+using qeb::ToUtf8Lenient;
+using qeb::ToWide;
 using qeb::ui::win32::UniqueBitmap;
 using qeb::ui::win32::UniqueKernelHandle;
 using qeb::ui::win32::UniqueMemoryDc;
