@@ -1,5 +1,6 @@
 #include "base/file_system.h"
 
+#include "base/copy_file.h"
 #include "base/file_error.h"
 
 #include <sys/stat.h>
@@ -7,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
@@ -200,23 +200,13 @@ void File::CloseQuietly() noexcept {
 // the destination's place. A destination that is the source itself under
 // another spelling keeps its data, and an existing destination is replaced
 // even where the library's copy_file refuses (MinGW's takes any two files on
-// one drive for the same file). The new file is writable whatever the source.
+// one drive for the same file). The copy itself is the system's own (see
+// copy_file_posix.cpp and copy_file_win32.cpp); the new file is writable
+// whatever the source.
 void CopyFile(const std::string& from, const std::string& to) {
   const std::string partial = to + ".qeb-partial";
   try {
-    File source = File::Open(from, File::Mode::kRead);
-    File copy = File::Open(partial, File::Mode::kWrite);
-    std::vector<char> buffer(size_t{64} * 1024);
-    for (;;) {
-      ClearFileError();
-      const size_t got = source.Read(buffer.data(), buffer.size());
-      copy.Write(buffer.data(), got);
-      if (got == buffer.size()) continue;
-      if (source.Failed()) throw LastFileError();
-      break;
-    }
-    source.Close();
-    copy.Close();
+    CopyIntoNewFile(from, partial);
     ReplaceFile(partial, to);
   } catch (...) {
     std::error_code ignored;

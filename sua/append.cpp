@@ -86,7 +86,7 @@ FileOutcome AppendSuaFile(ValidationFields& fields, const std::string& src_file,
     if (!FGLeeCaractArch(*source, record_mode ? long_reg : kBlockLength, piece))
       return FileOutcome::FailedSilently();
     // A lost write leaves the joined file unusable, so the operator hears of
-    // it; so does a failure to flush or close it below.
+    // it; so does a failure to close it below (the C buffer is written then).
     try {
       target->Write(piece.data(), piece.size());
       if (record_mode) target->Write(kLineBreak.data(), kLineBreak.size());
@@ -97,8 +97,10 @@ FileOutcome AppendSuaFile(ValidationFields& fields, const std::string& src_file,
   }
 
   source->Close();
+  // The joined file is a work file: the diskettes stay the source until it has
+  // been packed and deleted, so it is not forced to the disk after each piece.
+  // The archive is, before it takes its place.
   try {
-    target->FlushToDisk();
     target->Close();
   } catch (const RunError& error) {
     return FileOutcome::Failed(error);

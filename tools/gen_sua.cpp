@@ -20,7 +20,7 @@ using qeb::sample::kDisketteFreeSpace;
 constexpr char kSynopsis[] =
     "usage: gen_sua --out DIR --name NAME8 [--records N | --size BYTES]\n"
     "               [--whole | --pieces N | --piece-size BYTES] [--disks N]\n"
-    "               [--eof-mark] [--seed N]\n";
+    "               [--eof-mark] [--seed N] [--varied]\n";
 constexpr char kOptions[] =
     "  --out DIR          folder to write to (created when missing)\n"
     "  --name NAME8       8 letters or digits; the validation record fits this name\n"
@@ -31,7 +31,8 @@ constexpr char kOptions[] =
     "  --piece-size BYTES pieces of at most BYTES (default 1457664, a 1.44 MB diskette)\n"
     "  --disks N          write N (0-99) as the disk count instead of the piece count\n"
     "  --eof-mark         end every file with one 0x1A\n"
-    "  --seed N           seed of the generated contents (default 1)\n";
+    "  --seed N           seed of the generated contents (default 1)\n"
+    "  --varied           fuller, more varied records (zip -6 about 4.3:1, not 8:1)\n";
 
 struct Options {
   std::string out;
@@ -43,6 +44,7 @@ struct Options {
   std::optional<int> disks;
   bool eof_mark = false;
   uint64_t seed = 1;
+  bool varied = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -91,6 +93,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       options.disks = ParseNumber<int>(option, value());
     } else if (option == "--eof-mark") {
       options.eof_mark = true;
+    } else if (option == "--varied") {
+      options.varied = true;
     } else if (option == "--seed") {
       options.seed = ParseNumber<uint64_t>(option, value());
     } else {
@@ -103,7 +107,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
 }
 
 std::vector<std::string> Generate(const Options& options) {
-  std::string data = qeb::sample::MakeSuaData(options.name, options.records, options.seed, 1);
+  const qeb::sample::Records records =
+      options.varied ? qeb::sample::Records::kVaried : qeb::sample::Records::kUsual;
+  std::string data =
+      qeb::sample::MakeSuaData(options.name, options.records, options.seed, 1, records);
   if (options.whole) {
     if (options.disks) qeb::sample::SetDiskCount(data, *options.disks);
     return qeb::sample::WriteWholeFile(options.out, options.name, data, options.eof_mark);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <stdexcept>
+#include <utility>
 
 namespace qeb::sample {
 namespace {
@@ -240,18 +241,61 @@ std::string ValidationRecord(Random& random, const Employer& employer, const Tot
       .text();
 }
 
-// The workers with their movements, exactly `count` records.
+// Where the further fields of a varied record start (past the last field of
+// each record type), and how many characters they fill.
+constexpr size_t kWorkerFreePos = 152;
+constexpr size_t kMovementFreePos = 53;
+constexpr size_t kVariedLength = 77;
+
+// Fills kVariedLength characters of `record` from 1-based `position` with
+// fields drawn from `random`: streets, amounts, dates and references, as a
+// fuller record would hold them.
+std::string AddVariety(Random& random, std::string record, size_t position) {
+  const size_t end = position + kVariedLength - 1;
+  while (position <= end) {
+    std::string field;
+    switch (random.Below(5)) {
+      case 0:
+        field = Concat({"CALLE ", random.Pick(kSurnames), " ", Number(random.Below(9999), 4)});
+        break;
+      case 1:
+        field = Number(random.Below(999'999'999), 9);
+        break;
+      case 2:
+        field = Date(random, 1990, 2008);
+        break;
+      case 3:
+        field = random.Alnum(6);
+        break;
+      default:
+        field = Concat({random.Pick(kGivenNames), " ", random.Digits(3)});
+        break;
+    }
+    field.resize(std::min(field.size(), end + 1 - position));
+    std::copy(field.begin(), field.end(), record.begin() + (position - 1));
+    position += field.size() + 1;
+  }
+  return record;
+}
+
+// The workers with their movements, exactly `count` records. With `variety`
+// each record gets further fields from it (see AddVariety); `random` draws
+// the same values either way.
 void AppendWorkers(Random& random, const Employer& employer, size_t count, Totals& totals,
-                   std::string& data) {
+                   Random* variety, std::string& data) {
+  auto add = [&](std::string record, size_t free_position) {
+    data += variety != nullptr ? AddVariety(*variety, std::move(record), free_position) : record;
+  };
   while (count > 0) {
     const std::string nss = random.Digits(11);
-    data += WorkerRecord(random, employer, nss, totals);
+    add(WorkerRecord(random, employer, nss, totals), kWorkerFreePos);
     --count;
     size_t movements = std::min<size_t>(random.Below(4), count);
     count -= movements;
     for (; movements > 0; --movements) {
-      data += random.Below(4) == 0 ? CreditRecord(random, employer, nss, totals)
-                                   : MovementRecord(random, employer, nss);
+      add(random.Below(4) == 0 ? CreditRecord(random, employer, nss, totals)
+                               : MovementRecord(random, employer, nss),
+          kMovementFreePos);
     }
   }
 }
@@ -311,7 +355,7 @@ size_t RecordCountForSize(size_t bytes) {
 }
 
 std::string MakeSuaData(const std::string& name8, size_t record_count, uint64_t seed,
-                        int disk_count) {
+                        int disk_count, Records records) {
   CheckName(name8);
   CheckDiskCount(disk_count);
   if (record_count == 0) throw std::invalid_argument("at least the validation record is needed");
@@ -323,7 +367,10 @@ std::string MakeSuaData(const std::string& name8, size_t record_count, uint64_t 
   data.reserve(record_count * kRecordLength);
   if (record_count >= 2) data += HeaderRecord(random, employer);
   if (record_count >= 3) {
-    AppendWorkers(random, employer, record_count - 3, totals, data);
+    // A stream of its own, so that the usual fields stay the same.
+    Random variety(~seed);
+    AppendWorkers(random, employer, record_count - 3, totals,
+                  records == Records::kVaried ? &variety : nullptr, data);
     data += TotalsRecord(employer, totals);
   }
   data += ValidationRecord(random, employer, totals, name8, disk_count);
