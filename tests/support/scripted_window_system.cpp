@@ -1,19 +1,12 @@
 #include "support/scripted_window_system.h"
 
+#include <sstream>
 #include <stdexcept>
 
 #include "base/run_error.h"
 #include "ui/progress_window.h"
 
 namespace qeb::ui {
-
-ScriptedWindowSystem::ScriptedWindowSystem() {
-  windows_.push_back({false, true, false});
-}
-
-void ScriptedWindowSystem::QueueAnswer(int answer) {
-  answers_.push_back(answer);
-}
 
 void ScriptedWindowSystem::QueueDialogPath(const std::string& path) {
   dialog_answers_.push_back({OpenDialogResult::Outcome::kChosen, path, 0, ""});
@@ -40,18 +33,21 @@ int ScriptedWindowSystem::AddWindow(bool visible, bool enabled) {
 }
 
 bool ScriptedWindowSystem::RequestProgressClose() {
-  Record("RequestProgressClose");
-  if (progress_index_ < 0) return true;
-  if (FMSG_SUA(*this).Form_QueryUnload()) return false;
-  DestroyProgressWindow();
+  if (progress_index_ >= 0 && FMSG_SUA(*this).Form_QueryUnload()) return false;
+  UnloadProgressWindow();
   return true;
 }
 
 std::vector<std::string> ScriptedWindowSystem::Ops() const {
   std::vector<std::string> ops;
-  ops.reserve(calls_.size());
   for (const Call& call : calls_) ops.push_back(call.op);
   return ops;
+}
+
+std::string ScriptedWindowSystem::Number(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
 }
 
 void ScriptedWindowSystem::Record(const std::string& op, const std::string& detail) {
@@ -60,19 +56,9 @@ void ScriptedWindowSystem::Record(const std::string& op, const std::string& deta
   if (failure != failures_.end()) throw RunError(failure->second.first, failure->second.second);
 }
 
-void ScriptedWindowSystem::DestroyProgressWindow() {
-  windows_.erase(windows_.begin() + progress_index_);
-  progress_index_ = -1;
-  progress_text_.clear();
-}
-
-void ScriptedWindowSystem::Beep() {
-  Record("Beep");
-}
-
 int ScriptedWindowSystem::MessageBox(const std::string& text, const std::string& title, int style) {
-  Record("MessageBox", text);
   boxes_.push_back({text, title, style});
+  Record("MessageBox", text);
   const int buttons = style & kButtonsMask;
   if (buttons == kButtonsOk) return kAnswerOk;
   if (answers_.empty()) throw std::logic_error("no answer queued for the box \"" + text + "\"");
@@ -99,7 +85,6 @@ void ScriptedWindowSystem::LoadProgressWindow() {
   windows_.push_back({false, true, true});
   progress_index_ = static_cast<int>(windows_.size()) - 1;
   progress_text_ = kProgressInitialText;
-  ++progress_loads_;
   FMSG_SUA(*this).Form_Load();
 }
 
@@ -111,8 +96,7 @@ bool ScriptedWindowSystem::ProgressWindowLoaded() {
 void ScriptedWindowSystem::ShowProgressWindow() {
   Record("ShowProgressWindow");
   if (progress_index_ < 0) throw ProgramError(kErrObjectUnloaded);
-  windows_[progress_index_].enabled = true;
-  windows_[progress_index_].visible = true;
+  windows_[progress_index_].enabled = windows_[progress_index_].visible = true;
   FMSG_SUA(*this).Form_Activate();
 }
 
@@ -129,23 +113,19 @@ std::string ScriptedWindowSystem::ProgressText() {
 
 void ScriptedWindowSystem::UnloadProgressWindow() {
   Record("UnloadProgressWindow");
-  if (progress_index_ < 0) return;
-  if (FMSG_SUA(*this).Form_QueryUnload()) return;
-  DestroyProgressWindow();
-}
-
-Extent ScriptedWindowSystem::ProgressWindowSize() {
-  Record("ProgressWindowSize");
-  return kProgressOuterSize;
+  if (progress_index_ < 0 || FMSG_SUA(*this).Form_QueryUnload()) return;
+  windows_.erase(windows_.begin() + progress_index_);
+  progress_index_ = -1;
+  progress_text_.clear();
 }
 
 void ScriptedWindowSystem::SetProgressWindowLeft(double left) {
-  Record("SetProgressWindowLeft", std::to_string(left));
+  Record("SetProgressWindowLeft", Number(left));
   progress_left_ = left;
 }
 
 void ScriptedWindowSystem::SetProgressWindowTop(double top) {
-  Record("SetProgressWindowTop", std::to_string(top));
+  Record("SetProgressWindowTop", Number(top));
   progress_top_ = top;
 }
 
@@ -165,54 +145,13 @@ void ScriptedWindowSystem::EnableTopLevelWindow(int index, bool enabled) {
   windows_.at(static_cast<size_t>(index)).enabled = enabled;
 }
 
-void ScriptedWindowSystem::ProcessPendingEvents() {
-  Record("ProcessPendingEvents");
-}
-
-Extent ScriptedWindowSystem::ScreenSize() {
-  Record("ScreenSize");
-  return screen_;
-}
-
-bool ScriptedWindowSystem::AnotherCopyRunning() {
-  Record("AnotherCopyRunning");
-  return another_copy_;
-}
-
-std::string ScriptedWindowSystem::ProgramFolder() {
-  Record("ProgramFolder");
-  return program_folder_;
-}
-
-Extent ScriptedWindowSystem::MainWindowSize() {
-  Record("MainWindowSize");
-  return kMainWindowSize;
-}
-
-void ScriptedWindowSystem::SetMainWindowLeft(double left) {
-  Record("SetMainWindowLeft", std::to_string(left));
-  main_left_ = left;
-}
-
-void ScriptedWindowSystem::SetMainWindowTop(double top) {
-  Record("SetMainWindowTop", std::to_string(top));
-  main_top_ = top;
-}
-
 void ScriptedWindowSystem::SetMainWindowCaption(const std::string& caption) {
   Record("SetMainWindowCaption", caption);
-  caption_ = caption;
-}
-
-void ScriptedWindowSystem::UnloadMainWindow() {
-  Record("UnloadMainWindow");
-  main_loaded_ = false;
 }
 
 OpenDialogResult ScriptedWindowSystem::ShowOpenDialog(const OpenDialogSettings& settings) {
-  Record("ShowOpenDialog", settings.title);
+  Record("ShowOpenDialog", settings.initial_folder + " " + settings.filter);
   dialogs_.push_back(settings);
-  progress_up_at_dialogs_.push_back(progress_index_ >= 0);
   if (dialog_answers_.empty()) throw std::logic_error("no answer queued for the Open dialog");
   OpenDialogResult result = dialog_answers_.front();
   dialog_answers_.pop_front();
