@@ -8,23 +8,10 @@
 
 namespace qeb::ui {
 
-void ScriptedWindowSystem::QueueDialogPath(const std::string& path) {
-  dialog_answers_.push_back({OpenDialogResult::Outcome::kChosen, path, 0, ""});
-}
-
 void ScriptedWindowSystem::QueueDialogCancel() {
   const RunError cancelled = ProgramError(kErrDialogCancelled);
   dialog_answers_.push_back(
       {OpenDialogResult::Outcome::kCancelled, "", cancelled.number(), cancelled.description()});
-}
-
-void ScriptedWindowSystem::QueueDialogFailure(long number, const std::string& description) {
-  dialog_answers_.push_back({OpenDialogResult::Outcome::kFailed, "", number, description});
-}
-
-void ScriptedWindowSystem::FailOperation(const std::string& op, long number,
-                                         const std::string& description) {
-  failures_[op] = {number, description};
 }
 
 int ScriptedWindowSystem::AddWindow(bool visible, bool enabled) {
@@ -74,11 +61,6 @@ int ScriptedWindowSystem::MessageBox(const std::string& text, const std::string&
   return answer;
 }
 
-void ScriptedWindowSystem::SetBusyPointer(bool busy) {
-  Record("SetBusyPointer", busy ? "busy" : "default");
-  busy_ = busy;
-}
-
 void ScriptedWindowSystem::LoadProgressWindow() {
   Record("LoadProgressWindow");
   if (progress_index_ >= 0) return;
@@ -86,11 +68,6 @@ void ScriptedWindowSystem::LoadProgressWindow() {
   progress_index_ = static_cast<int>(windows_.size()) - 1;
   progress_text_ = kProgressInitialText;
   FMSG_SUA(*this).Form_Load();
-}
-
-bool ScriptedWindowSystem::ProgressWindowLoaded() {
-  Record("ProgressWindowLoaded");
-  return progress_index_ >= 0;
 }
 
 void ScriptedWindowSystem::ShowProgressWindow() {
@@ -106,32 +83,12 @@ void ScriptedWindowSystem::SetProgressText(const std::string& text) {
   progress_text_ = text;
 }
 
-std::string ScriptedWindowSystem::ProgressText() {
-  Record("ProgressText");
-  return progress_text_;
-}
-
 void ScriptedWindowSystem::UnloadProgressWindow() {
   Record("UnloadProgressWindow");
   if (progress_index_ < 0 || FMSG_SUA(*this).Form_QueryUnload()) return;
   windows_.erase(windows_.begin() + progress_index_);
   progress_index_ = -1;
   progress_text_.clear();
-}
-
-void ScriptedWindowSystem::SetProgressWindowLeft(double left) {
-  Record("SetProgressWindowLeft", Number(left));
-  progress_left_ = left;
-}
-
-void ScriptedWindowSystem::SetProgressWindowTop(double top) {
-  Record("SetProgressWindowTop", Number(top));
-  progress_top_ = top;
-}
-
-int ScriptedWindowSystem::TopLevelWindowCount() {
-  Record("TopLevelWindowCount");
-  return static_cast<int>(windows_.size());
 }
 
 TopLevelWindow ScriptedWindowSystem::TopLevelWindowAt(int index) {
@@ -143,10 +100,6 @@ TopLevelWindow ScriptedWindowSystem::TopLevelWindowAt(int index) {
 void ScriptedWindowSystem::EnableTopLevelWindow(int index, bool enabled) {
   Record("EnableTopLevelWindow", std::to_string(index) + (enabled ? " on" : " off"));
   windows_.at(static_cast<size_t>(index)).enabled = enabled;
-}
-
-void ScriptedWindowSystem::SetMainWindowCaption(const std::string& caption) {
-  Record("SetMainWindowCaption", caption);
 }
 
 OpenDialogResult ScriptedWindowSystem::ShowOpenDialog(const OpenDialogSettings& settings) {

@@ -33,12 +33,18 @@ class ScriptedWindowSystem : public WindowSystem {
 
   // The script.
   void QueueAnswer(int answer) { answers_.push_back(answer); }
-  void QueueDialogPath(const std::string& path);
+  void QueueDialogPath(const std::string& path) {
+    dialog_answers_.push_back({OpenDialogResult::Outcome::kChosen, path, 0, ""});
+  }
   void QueueDialogCancel();
-  void QueueDialogFailure(long number, const std::string& description);
+  void QueueDialogFailure(long number, const std::string& description) {
+    dialog_answers_.push_back({OpenDialogResult::Outcome::kFailed, "", number, description});
+  }
   // Every later call of the operation `op` throws RunError(number, description).
   void FailOperation(const std::string& op, long number = 5,
-                     const std::string& description = "scripted failure");
+                     const std::string& description = "scripted failure") {
+    failures_[op] = {number, description};
+  }
   void SetAnotherCopyRunning(bool running) { another_copy_ = running; }
   void SetProgramFolder(const std::string& folder) { program_folder_ = folder; }
   // Adds a top-level window of the program; returns its index.
@@ -67,17 +73,23 @@ class ScriptedWindowSystem : public WindowSystem {
   // WindowSystem.
   void Beep() override { Record("Beep"); }
   int MessageBox(const std::string& text, const std::string& title, int style) override;
-  void SetBusyPointer(bool busy) override;
+  void SetBusyPointer(bool busy) override { Record("SetBusyPointer"), busy_ = busy; }
   void LoadProgressWindow() override;
-  bool ProgressWindowLoaded() override;
+  bool ProgressWindowLoaded() override { return Record("ProgressWindowLoaded"), progress_loaded(); }
   void ShowProgressWindow() override;
   void SetProgressText(const std::string& text) override;
-  std::string ProgressText() override;
+  std::string ProgressText() override { return Record("ProgressText"), progress_text_; }
   void UnloadProgressWindow() override;
   Extent ProgressWindowSize() override { return Record("ProgressWindowSize"), kProgressOuterSize; }
-  void SetProgressWindowLeft(double left) override;
-  void SetProgressWindowTop(double top) override;
-  int TopLevelWindowCount() override;
+  void SetProgressWindowLeft(double left) override {
+    Record("SetProgressWindowLeft"), progress_left_ = left;
+  }
+  void SetProgressWindowTop(double top) override {
+    Record("SetProgressWindowTop"), progress_top_ = top;
+  }
+  int TopLevelWindowCount() override {
+    return Record("TopLevelWindowCount"), static_cast<int>(windows_.size());
+  }
   TopLevelWindow TopLevelWindowAt(int index) override;
   void EnableTopLevelWindow(int index, bool enabled) override;
   void ProcessPendingEvents() override { Record("ProcessPendingEvents"); }
@@ -87,7 +99,9 @@ class ScriptedWindowSystem : public WindowSystem {
   Extent MainWindowSize() override { return Record("MainWindowSize"), kMainWindowSize; }
   void SetMainWindowLeft(double left) override { Record("SetMainWindowLeft", Number(left)); }
   void SetMainWindowTop(double top) override { Record("SetMainWindowTop", Number(top)); }
-  void SetMainWindowCaption(const std::string& caption) override;
+  void SetMainWindowCaption(const std::string& caption) override {
+    Record("SetMainWindowCaption", caption);
+  }
   void UnloadMainWindow() override { Record("UnloadMainWindow"); }
   OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings) override;
 

@@ -90,6 +90,12 @@ TEST_P(FGMsgEsperaStates, FollowTheModes) {
       const auto mode = static_cast<int16_t>(std::stoi(step));
       EXPECT_NO_THROW(FGMsgEspera(ws, mode, step.substr(step.find(':') + 1)));
       EXPECT_EQ(ws.Ops().back(), "ProcessPendingEvents") << "the final step always runs";
+      const std::vector<std::string> ops = ws.Ops();
+      for (size_t i = before; GetParam().failing.empty() && i + 1 < ops.size(); ++i) {
+        if (ops[i] == "ShowProgressWindow") {
+          EXPECT_EQ(ops[i + 1], "ProcessPendingEvents") << "activating the window paints it";
+        }
+      }
       if (mode != 0 && mode != 1) {
         EXPECT_EQ(ws.calls().size(), before + 1) << "other modes only process events";
       }
