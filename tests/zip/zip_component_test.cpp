@@ -101,16 +101,45 @@ TEST(ZipComponent, LargeFileRoundTrips) {
   EXPECT_TRUE(back.data[0] == data);
 }
 
-TEST(ZipComponent, NonAsciiNameIsWrittenAsUtf8WithItsFlag) {
-  TempFolder folder;
-  const std::string archive = folder.Path("A.ZIP");
-  ASSERT_EQ(Pack(folder.Write("Año ñandú.SUA", "x"), archive).code, 0);
-  const std::string bytes = ReadAll(archive);
-  EXPECT_EQ(testing_zip::ReadU16(bytes, 6) & format::kFlagUtf8, format::kFlagUtf8);
-  EXPECT_EQ(testing_zip::ReadArchive(bytes).entries[0].name, "Año ñandú.SUA");
-
-  ASSERT_EQ(Pack(folder.Write("PLAIN.SUA", "x"), archive).code, 0);
-  EXPECT_EQ(testing_zip::ReadU16(ReadAll(archive), 6) & format::kFlagUtf8, 0);
+// The name is stored in code page 437 with no UTF-8 flag, and spelt in UTF-8
+// in a Unicode Path field of both headers ("unicode:" here) when it is not
+// plain ASCII. Our reader takes the name from that field.
+TEST(ZipComponent, NameIsStoredInCodePage437WithItsUnicodePath) {
+  const struct {
+    std::string name;
+    std::string stored;
+    std::string unicode;
+  } kCases[] = {
+      {"ñ0307379.sua",
+       "\xA4"
+       "0307379.sua",
+       "ñ0307379.sua"},
+      {"Año € ñandú.SUA",
+       "A\xA4o _ \xA4"
+       "and\xA3.SUA",
+       "Año € ñandú.SUA"},
+      {"PLAIN.SUA", "PLAIN.SUA", ""},
+  };
+  for (const auto& c : kCases) {
+    TempFolder folder;
+    const std::string archive = folder.Path("A.ZIP");
+    ASSERT_EQ(Pack(folder.Write(c.name, "x"), archive).code, 0);
+    const std::string bytes = ReadAll(archive);
+    const size_t central = testing_zip::ReadU32(bytes, bytes.size() - 22 + 16);
+    for (const size_t header : {size_t{0}, central}) {
+      const size_t fixed = header == 0 ? 30 : 46;
+      const uint16_t flags = testing_zip::ReadU16(bytes, header + (header == 0 ? 6 : 8));
+      const uint16_t name_length =
+          testing_zip::ReadU16(bytes, fixed + header - (header == 0 ? 4 : 18));
+      const uint16_t extra_length =
+          testing_zip::ReadU16(bytes, fixed + header - (header == 0 ? 2 : 16));
+      EXPECT_EQ(flags & format::kFlagUtf8, 0) << c.name;
+      EXPECT_EQ(bytes.substr(header + fixed, name_length), c.stored) << c.name;
+      const std::string extra = bytes.substr(header + fixed + name_length, extra_length);
+      EXPECT_EQ(extra.empty() ? "" : extra.substr(9), c.unicode) << c.name;
+    }
+    EXPECT_EQ(testing_zip::ReadArchive(bytes).entries[0].name, c.name);
+  }
 }
 
 TEST(ZipComponent, EntryTimeIsTheFilesModificationTime) {

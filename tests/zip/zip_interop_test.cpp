@@ -96,6 +96,61 @@ INSTANTIATE_TEST_SUITE_P(Samples, OurArchive,
                            return "Sample" + std::to_string(info.index);
                          });
 
+// A joined file named after an employer whose initial is not ASCII. Every
+// reader shows the true name, and the comment reaches Python as the very
+// bytes written: the UTF-8 flag, which would declare the code-page comment
+// UTF-8, stays clear.
+struct NameReader {
+  std::string name;
+  std::string tool;
+  std::string command;   // ARCHIVE is replaced by the archive's path
+  std::string expected;  // and COMMENT by the comment's hexadecimal digits
+  bool whole;            // the whole output, or a line of it
+  friend void PrintTo(const NameReader& c, std::ostream* out) { *out << c.name; }
+};
+
+std::string Replaced(std::string text, const std::string& marker, const std::string& value) {
+  if (const size_t at = text.find(marker); at != std::string::npos)
+    text.replace(at, marker.size(), value);
+  return text;
+}
+
+class NonAsciiName : public testing::TestWithParam<NameReader> {};
+
+TEST_P(NonAsciiName, EveryReaderShowsItAndTheCommentStaysAsWritten) {
+  const NameReader& reader = GetParam();
+  REQUIRE_TOOL(reader.tool);
+  TempFolder folder;
+  const Packed packed = PackSample(folder, "ñ0307379.sua", "contenido\r\n");
+  const std::string expected = Replaced(Replaced(reader.expected, "ARCHIVE", packed.archive),
+                                        "COMMENT", testing_zip::Hex(packed.comment));
+  const testing_zip::ToolResult result =
+      RunTool("LC_ALL=C.UTF-8 " + Replaced(reader.command, "ARCHIVE", Quote(packed.archive)));
+  EXPECT_EQ(result.status, 0) << result.output;
+  if (reader.whole)
+    EXPECT_EQ(result.output, expected);
+  else
+    EXPECT_NE(("\n" + result.output).find("\n" + expected + "\n"), std::string::npos)
+        << result.output;
+}
+
+const char* const kPythonList = R"(
+import sys, zipfile
+for i in zipfile.ZipFile(sys.argv[1]).infolist():
+    print(i.filename, i.comment.hex(), i.flag_bits & 0x800)
+)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Readers, NonAsciiName,
+    testing::Values(NameReader{"UnzipList", "unzip", "unzip -Z1 ARCHIVE", "ñ0307379.sua\n", true},
+                    NameReader{"UnzipTest", "unzip", "unzip -t ARCHIVE",
+                               "No errors detected in compressed data of ARCHIVE.", false},
+                    NameReader{"SevenZip", "7z", "7z l -slt ARCHIVE", "Path = ñ0307379.sua", false},
+                    NameReader{"Bsdtar", "bsdtar", "bsdtar -tf ARCHIVE", "ñ0307379.sua\n", true},
+                    NameReader{"Python", "python3", "python3 -c " + Quote(kPythonList) + " ARCHIVE",
+                               "ñ0307379.sua COMMENT 0\n", true}),
+    [](const testing::TestParamInfo<NameReader>& info) { return info.param.name; });
+
 // The tree every outside tool packs: files, folders, an empty folder, an
 // empty file and a UTF-8 name.
 struct Tree {
