@@ -68,26 +68,6 @@ TEST(AddFilesToZip, PacksFileZipOrLeavesTheEmptyArchive) {
   }
 }
 
-TEST(UnzipToFolder, ExtractsFilesAndFoldersAndCountsTopLevelItems) {
-  TempFolder folder;
-  const std::vector<testing_zip::MemoryEntry> entries{
-      {"dir/", "", ""},       {"dir/a.txt", testing_zip::Text(30000, 1), ""},
-      {"empty/", "", ""},     {"dir/sub/b.bin", testing_zip::RandomBytes(5000, 2), ""},
-      {"top.txt", "top", ""}, {"zero.txt", "", ""}};
-  ZIP_SUA zip;
-  zip.SetZipFileName(folder.Write("in.zip", BuildArchive(entries)));
-  zip.SetFolderZIP(folder.Path("out"));
-  folder.Write("out/top.txt", "an older top.txt");
-  EXPECT_TRUE(zip.UnzipToFolder());
-  EXPECT_EQ(zip.FilesZipped(), 4);  // dir, empty, top.txt, zero.txt
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"in.zip", "out/", "out/dir/", "out/dir/a.txt",
-                                                     "out/dir/sub/", "out/dir/sub/b.bin",
-                                                     "out/empty/", "out/top.txt", "out/zero.txt"}));
-  for (const testing_zip::MemoryEntry& entry : entries)
-    EXPECT_TRUE(entry.name.back() == '/' ||
-                ReadAll(folder.Path("out/" + entry.name)) == entry.data);
-}
-
 // Errors are recorded, and kept after a later success.
 TEST(UnzipToFolder, MissingArchiveOrFolderFailsAndTheErrorIsKept) {
   TempFolder folder;
