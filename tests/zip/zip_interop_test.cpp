@@ -128,6 +128,7 @@ struct Packer {
   int16_t items;        // at the top
   std::string err_num = "";
   std::vector<std::string> kept = {};  // complete entries before the bad one stay
+  friend void PrintTo(const Packer& c, std::ostream* out) { *out << c.name; }
 };
 
 class OtherToolsArchive : public testing::TestWithParam<Packer> {};
