@@ -67,6 +67,25 @@ std::string Cp437ToUtf8(std::string_view text) {
   return out;
 }
 
+std::string Utf8ToCp437(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    char32_t code = 0;
+    const size_t length = DecodeUtf8(text, at, code);
+    at += length == 0 ? 1 : length;
+    if (length != 0 && code < 0x80) {
+      out += static_cast<char>(code);
+      continue;
+    }
+    const auto* high = std::find(kCp437High.begin(), kCp437High.end(), code);
+    out += length != 0 && high != kCp437High.end()
+               ? static_cast<char>(0x80 + (high - kCp437High.begin()))
+               : '_';
+  }
+  return out;
+}
+
 char AsciiUpperCase(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }

@@ -22,6 +22,10 @@ std::string Utf8ToCp1252(std::string_view text);
 // Every byte of code page 437 as its UTF-8 character.
 std::string Cp437ToUtf8(std::string_view text);
 
+// The code page 437 bytes of a UTF-8 text, the way back of Cp437ToUtf8; a
+// character the code page lacks, or a byte that is not UTF-8, becomes '_'.
+std::string Utf8ToCp437(std::string_view text);
+
 // 'a'..'z' upper-cased; every other byte as it is.
 char AsciiUpperCase(char c);
 

@@ -54,6 +54,7 @@ class ByteReader {
 
 class ByteWriter {
  public:
+  void U8(uint8_t value) { Put(value, 1); }
   void U16(uint16_t value) { Put(value, 2); }
   void U32(uint32_t value) { Put(value, 4); }
   void Text(const std::string& text) { bytes_.insert(bytes_.end(), text.begin(), text.end()); }

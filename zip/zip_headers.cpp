@@ -30,8 +30,9 @@ std::vector<uint8_t> EncodeLocalHeader(const LocalHeader& header) {
   out.U32(header.compressed_size);
   out.U32(header.uncompressed_size);
   out.U16(FitField16(header.name.size(), "nombre de entrada demasiado largo"));
-  out.U16(0);  // no extra field
+  out.U16(FitField16(header.extra.size(), "campo extra demasiado largo"));
   out.Text(header.name);
+  out.Text(header.extra);
   return out.bytes();
 }
 

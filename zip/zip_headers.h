@@ -23,6 +23,7 @@ struct LocalHeader {
   uint16_t name_length = 0;
   uint16_t extra_length = 0;
   std::string name;
+  std::string extra;
 };
 
 struct CentralHeader {
@@ -57,7 +58,7 @@ struct EndRecord {
   uint16_t comment_length = 0;
 };
 
-// With the name (no extra field); throws ZipTooLargeError for a name too long.
+// With name and extra field; throws ZipTooLargeError for either too long.
 std::vector<uint8_t> EncodeLocalHeader(const LocalHeader& header);
 // With name, extra field and comment.
 std::vector<uint8_t> EncodeCentralHeader(const CentralHeader& header);

@@ -1,8 +1,13 @@
 #include "zip/zip_writer.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cerrno>
 
+#include "base/code_page.h"
+#include "base/utf8.h"
+#include "zip/byte_cursor.h"
 #include "zip/deflate_codec.h"
 #include "zip/parallel_deflate.h"
 #include "zip/zip_errors.h"
@@ -33,16 +38,31 @@ CentralHeader CentralFor(const LocalHeader& local, const NewEntry& entry, uint32
   central.external_attributes = format::kDosAttributeArchive;
   central.local_header_offset = offset;
   central.name = local.name;
+  central.extra = local.extra;
   central.comment = entry.comment;
   return central;
 }
 
-}  // namespace
-
-bool NeedsUtf8Flag(const std::string& name) {
-  return std::any_of(name.begin(), name.end(),
-                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+bool IsPlainAscii(const std::string& name) {
+  return std::none_of(name.begin(), name.end(),
+                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
+
+// The Unicode Path field for a name stored as `stored`: version 1, the CRC-32
+// of the stored bytes (a reader that finds them renamed ignores the field),
+// then the UTF-8 name.
+std::string UnicodePathField(const std::string& stored, const std::string& utf8) {
+  ByteWriter field;
+  field.U16(format::kExtraUnicodePath);
+  field.U16(FitField16(1 + 4 + utf8.size(), "nombre de entrada demasiado largo"));
+  field.U8(1);
+  field.U32(static_cast<uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(stored.data()), static_cast<uInt>(stored.size()))));
+  field.Text(utf8);
+  return {field.bytes().begin(), field.bytes().end()};
+}
+
+}  // namespace
 
 void ZipWriter::AddFile(const NewEntry& entry, EntrySource& data) {
   if (central_.size() >= kMaxEntries) throw ZipTooLargeError("demasiadas entradas");
@@ -51,11 +71,12 @@ void ZipWriter::AddFile(const NewEntry& entry, EntrySource& data) {
 
   LocalHeader local;
   local.version_needed = format::kVersionDeflated;
-  local.flags = NeedsUtf8Flag(entry.name) ? format::kFlagUtf8 : 0;
   local.method = format::kMethodDeflated;
   local.dos_time = entry.modified.time;
   local.dos_date = entry.modified.date;
-  local.name = entry.name;
+  local.name = Utf8ToCp437(entry.name);
+  if (!IsPlainAscii(entry.name) && IsValidUtf8(entry.name))
+    local.extra = UnicodePathField(local.name, entry.name);
   const std::vector<uint8_t> provisional = EncodeLocalHeader(local);
   WriteAt(out_, offset, provisional);
 

@@ -4,6 +4,12 @@
 // sizes (so no data descriptor is needed); at the end the central directory
 // and the end record. Data is deflated on every core (parallel_deflate.h);
 // memory stays at a few blocks whatever the sizes.
+//
+// Names are stored in code page 437, which readers assume when the UTF-8
+// flag is clear, and the flag is never set: it would declare the comment
+// UTF-8 as well, and the comment holds code-page bytes that must reach the
+// other side unchanged. A name that is not plain ASCII also gets the Info-ZIP
+// Unicode Path field in both headers, from which readers take the true name.
 
 #include <cstdint>
 #include <string>
@@ -45,8 +51,5 @@ class ZipWriter {
   uint64_t end_ = 0;         // where the next record goes
   uint64_t high_water_ = 0;  // the furthest byte ever written
 };
-
-// True when a name needs the UTF-8 flag (it is not plain ASCII).
-bool NeedsUtf8Flag(const std::string& name);
 
 }  // namespace qeb::zip

@@ -36,6 +36,28 @@ TEST(Utf8ToUtf16, DecodesAndKeepsBrokenBytesApart) {
   EXPECT_NE(Utf8ToUtf16("\xFE"), Utf8ToUtf16("\xFF"));
 }
 
+// Zip entry names: the Spanish letters where code page 437 has them, '_' for
+// what it lacks.
+TEST(Utf8ToCp437, WritesTheLettersOfTheCodePageAndAnUnderscoreForTheRest) {
+  const struct {
+    std::string utf8;
+    std::string cp437;
+  } kCases[] = {
+      {"ñ0307379.sua",
+       "\xA4"
+       "0307379.sua"},
+      {"ÑáéíóúüÁÉ", "\xA5\xA0\x82\xA1\xA2\xA3\x81\x5F\x90"},
+      {"PLAIN-1.SUA", "PLAIN-1.SUA"},
+      {"€ ÿ ß", "_ \x98 \xE1"},
+      {"\xF0\x9F\x98\x80.sua", "_.sua"},  // one character, one '_'
+      {"a\xFF\xC3", "a__"},               // bytes that are not UTF-8
+  };
+  for (const auto& c : kCases) EXPECT_EQ(Utf8ToCp437(c.utf8), c.cp437) << c.utf8;
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(Utf8ToCp437(Cp437ToUtf8(all)), all);
+}
+
 TEST(EqualIgnoringCase, FoldsTheLettersOfTheCodePage) {
   EXPECT_TRUE(EqualIgnoringCase(u"c:\\qeb\\año\\x.sua", u"C:\\QEB\\AÑO\\X.SUA"));
   EXPECT_TRUE(EqualIgnoringCase(u"ÿšœž", u"ŸŠŒŽ"));

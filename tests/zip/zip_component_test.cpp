@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -10,230 +11,203 @@
 #include "base/run_error.h"
 #include "zip/cifra_xor.h"
 #include "zip/dos_time.h"
-#include "zip/zip_format.h"
 #include "zip_test_support.h"
+
+#ifdef __linux__
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstddef>
+#endif
 
 namespace qeb::zip {
 namespace {
+using testing_zip::Pack;
 using testing_zip::ReadAll;
+using testing_zip::ReadU16;
 using testing_zip::TempFolder;
 
-constexpr const char* kClave = "0123456789ABCDEFGHI";
-
-struct Packed {
-  int32_t code = -1;
-  int handler_calls = 0;
-  std::string offered_comment = "not called";
-  std::string offered_source;
-};
-
-// Packs `source` into `archive` the way the run does: the handler sets the
-// scrambled clave as the entry's comment.
-Packed Pack(const std::string& source, const std::string& archive) {
-  Packed packed;
-  ZipComponent component;
-  component.SourceFiles = source;
-  component.ZipFilename = archive;
-  component.PreZipFile = [&](std::string& comment, const std::string& path) {
-    ++packed.handler_calls;
-    packed.offered_comment = comment;
-    packed.offered_source = path;
-    comment = FGCifraXor(kClave, kLlaveComentario);
-  };
-  packed.code = component.Compress();
-  return packed;
+std::tm LocalTime(int year, int month, int day, int hour, int minute, int second) {
+  std::tm local{};
+  local.tm_year = year - 1900, local.tm_mon = month - 1, local.tm_mday = day;
+  local.tm_hour = hour, local.tm_min = minute, local.tm_sec = second, local.tm_isdst = -1;
+  return local;
 }
 
-TEST(ZipComponent, PacksTheFileUnderItsNameWithTheHandlersComment) {
-  TempFolder folder;
-  const std::string data = testing_zip::Text(100000, 1);
-  const std::string source = folder.Write("sub/NAME.SUA", data);
-  const std::string archive = folder.Path("NAME.ZIP");
-
-  const Packed packed = Pack(source, archive);
-
-  EXPECT_EQ(packed.code, 0);
-  EXPECT_EQ(packed.handler_calls, 1);
-  EXPECT_EQ(packed.offered_comment, "");
-  EXPECT_EQ(packed.offered_source, source);
-  const testing_zip::ReadBack back = testing_zip::ReadArchive(ReadAll(archive));
-  ASSERT_EQ(back.entries.size(), 1u);
-  EXPECT_EQ(back.entries[0].name, "NAME.SUA");
-  EXPECT_EQ(back.entries[0].comment, FGCifraXor(kClave, kLlaveComentario));
-  EXPECT_EQ(back.entries[0].method, format::kMethodDeflated);
-  EXPECT_LT(back.entries[0].compressed_size, data.size() / 2);
-  EXPECT_EQ(back.data[0], data);
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"NAME.ZIP", "sub/", "sub/NAME.SUA"}));
-}
-
-// Data that deflate cannot shrink is stored; the archive is then exactly the
-// records and the data, with nothing left of the deflated attempt.
-TEST(ZipComponent, StoresWhatDeflateCannotShrink) {
-  for (const size_t size : {size_t{0}, size_t{1}, size_t{70000}, size_t{1} << 20}) {
+// The archive replaces the older one and holds the file and nothing else:
+// both headers agree, the name in code page 437 with the UTF-8 name in a
+// Unicode Path field when they differ, no flag, the file's time, and nothing
+// past the end record (a stored entry leaves nothing of its deflated attempt).
+TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
+  const struct {
+    std::string name;  // of the joined file
+    std::string data;
+    bool handler;
+    uint16_t method;
+    std::string stored_name;  // in code page 437
+  } kCases[] = {{"NAME.SUA", testing_zip::Text(100000, 1), true, 8, "NAME.SUA"},
+                {"EMPTY.SUA", "", true, 0, "EMPTY.SUA"},
+                {"ONE.SUA", "x", true, 0, "ONE.SUA"},
+                {"NOISE.SUA", testing_zip::RandomBytes(70000, 7), true, 0, "NOISE.SUA"},
+                {"MEGA.SUA", testing_zip::RandomBytes(1 << 20, 8), true, 0, "MEGA.SUA"},
+                {"MIXED.SUA", testing_zip::Mixed(3'000'000, 2), true, 8, "MIXED.SUA"},
+                {"ñ0307379.sua", testing_zip::Text(5000, 3), true, 8,
+                 "\xA4"
+                 "0307379.sua"},
+                {"Año € ñandú.SUA", "x", false, 0,
+                 "A\xA4o _ \xA4"
+                 "and\xA3.SUA"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
     TempFolder folder;
-    const std::string data = testing_zip::RandomBytes(size, 7);
-    const std::string archive = folder.Path("R.ZIP");
-    ASSERT_EQ(Pack(folder.Write("R.SUA", data), archive).code, 0) << size;
+    const std::string source = folder.Write("in/" + c.name, c.data);
+    std::tm modified = LocalTime(2009, 7, 15, 13, 45, 31);
+    std::filesystem::last_write_time(
+        fs::ToPath(source), std::chrono::file_clock::from_sys(
+                                std::chrono::system_clock::from_time_t(mktime(&modified))));
+    const std::string archive = folder.Write("OUT.ZIP", "an older archive");
 
+    const testing_zip::Packed packed =
+        Pack(source, archive, c.handler ? testing_zip::ScrambledClave : nullptr);
+
+    ASSERT_EQ(packed.code, 0);
+    EXPECT_EQ(packed.handler_calls, c.handler ? 1 : 0);
+    EXPECT_EQ(packed.offered_comment + packed.offered_source, c.handler ? source : "");
+    EXPECT_EQ(folder.List(), (std::vector<std::string>{"OUT.ZIP", "in/", "in/" + c.name}));
     const std::string bytes = ReadAll(archive);
+    const std::string comment = c.handler ? testing_zip::ScrambledClave() : "";
     const testing_zip::ReadBack back = testing_zip::ReadArchive(bytes);
     ASSERT_EQ(back.entries.size(), 1u);
-    EXPECT_EQ(back.entries[0].method, format::kMethodStored) << size;
-    EXPECT_EQ(back.data[0], data);
-    const size_t name_and_comment = 5 + 19;
-    EXPECT_EQ(bytes.size(), format::kLocalHeaderSize + 5 + size + format::kCentralHeaderSize +
-                                name_and_comment + format::kEndOfCentralDirSize);
+    EXPECT_EQ(back.entries[0].name + "|" + back.entries[0].comment, c.name + "|" + comment);
+    EXPECT_EQ(back.entries[0].method, c.method);
+    EXPECT_TRUE(back.data[0] == c.data);
+    const size_t stored = back.entries[0].compressed_size;
+    EXPECT_LT(stored, c.method == 8 ? c.data.size() * 2 / 3 : c.data.size() + 1);
+
+    const std::string name_and_extra =
+        c.stored_name +
+        (c.stored_name == c.name ? "" : testing_zip::UnicodePath(c.stored_name, c.name));
+    const size_t central = 30 + name_and_extra.size() + stored;
+    EXPECT_EQ(bytes.size(), central + 46 + name_and_extra.size() + comment.size() + 22);
+    EXPECT_EQ(ReadU16(bytes, 6), 0);  // no flag
+    EXPECT_EQ(bytes.substr(6, 24), bytes.substr(central + 8, 24));
+    EXPECT_EQ(bytes.substr(30, name_and_extra.size()), name_and_extra);
+    EXPECT_EQ(bytes.substr(central + 46, name_and_extra.size()), name_and_extra);
+    EXPECT_EQ(ReadU16(bytes, 10), 13 << 11 | 45 << 5 | 31 / 2);
+    EXPECT_EQ(ReadU16(bytes, 12), (2009 - 1980) << 9 | 7 << 5 | 15);
   }
+  EXPECT_EQ(ToDosDateTime(LocalTime(1970, 1, 1, 0, 0, 0)), (DosDateTime{0, 1 << 5 | 1}));
+  EXPECT_EQ(ToDosDateTime(LocalTime(2200, 1, 1, 0, 0, 0)),
+            (DosDateTime{23 << 11 | 59 << 5 | 29, 127 << 9 | 12 << 5 | 31}));
 }
 
-TEST(ZipComponent, LargeFileRoundTrips) {
-  TempFolder folder;
-  // 20 MB: text with stretches of noise, so both kinds of deflate block occur.
-  std::string data;
-  for (uint32_t seed = 0; data.size() < 20'000'000; ++seed)
-    data +=
-        seed % 4 == 3 ? testing_zip::RandomBytes(300'000, seed) : testing_zip::Text(700'000, seed);
-  const std::string archive = folder.Path("BIG.ZIP");
-  ASSERT_EQ(Pack(folder.Write("BIG.SUA", data), archive).code, 0);
-  const testing_zip::ReadBack back = testing_zip::ReadArchive(ReadAll(archive));
-  ASSERT_EQ(back.entries.size(), 1u);
-  EXPECT_EQ(back.entries[0].uncompressed_size, data.size());
-  EXPECT_TRUE(back.data[0] == data);
+#ifdef __linux__
+// Packs in a child process that meets a real full disk (a file-size limit;
+// SIGXFSZ ignored, so the write fails with EFBIG) or a device whose fsync
+// fails with `fsync_error`; the code Compress returned there.
+int32_t PackInChild(const std::string& source, const std::string& archive, rlim_t limit,
+                    int fsync_error) {
+  int report[2];
+  if (pipe(report) != 0) return -100;
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit fsize{limit, limit};
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fsync, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | static_cast<uint32_t>(fsync_error)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
+    const sock_fprog program{4, filter};
+    int32_t code = -101;
+    if ((limit == 0 || setrlimit(RLIMIT_FSIZE, &fsize) == 0) &&
+        (fsync_error == 0 || (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+                              prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0)))
+      code = Pack(source, archive).code;
+    (void)!write(report[1], &code, sizeof code);
+    _exit(0);
+  }
+  close(report[1]);
+  int32_t code = -102;
+  if (read(report[0], &code, sizeof code) != sizeof code) code = -103;
+  close(report[0]);
+  waitpid(child, nullptr, 0);
+  return code;
 }
+#endif
 
-TEST(ZipComponent, NonAsciiNameIsWrittenAsUtf8WithItsFlag) {
-  TempFolder folder;
-  const std::string archive = folder.Path("A.ZIP");
-  ASSERT_EQ(Pack(folder.Write("Año ñandú.SUA", "x"), archive).code, 0);
-  const std::string bytes = ReadAll(archive);
-  EXPECT_EQ(testing_zip::ReadU16(bytes, 6) & format::kFlagUtf8, format::kFlagUtf8);
-  EXPECT_EQ(testing_zip::ReadArchive(bytes).entries[0].name, "Año ñandú.SUA");
-
-  ASSERT_EQ(Pack(folder.Write("PLAIN.SUA", "x"), archive).code, 0);
-  EXPECT_EQ(testing_zip::ReadU16(ReadAll(archive), 6) & format::kFlagUtf8, 0);
-}
-
-TEST(ZipComponent, EntryTimeIsTheFilesModificationTime) {
-  TempFolder folder;
-  const std::string source = folder.Write("T.SUA", "x");
-  std::tm local{};
-  local.tm_year = 2009 - 1900, local.tm_mon = 6, local.tm_mday = 15;
-  local.tm_hour = 13, local.tm_min = 45, local.tm_sec = 31, local.tm_isdst = -1;
-  const auto when = std::chrono::system_clock::from_time_t(std::mktime(&local));
-  std::filesystem::last_write_time(fs::ToPath(source), std::chrono::file_clock::from_sys(when));
-  const std::string archive = folder.Path("T.ZIP");
-  ASSERT_EQ(Pack(source, archive).code, 0);
-  const std::string bytes = ReadAll(archive);
-  EXPECT_EQ(testing_zip::ReadU16(bytes, 10), 13 << 11 | 45 << 5 | 30 / 2);
-  EXPECT_EQ(testing_zip::ReadU16(bytes, 12), (2009 - 1980) << 9 | 7 << 5 | 15);
-}
-
-TEST(ZipComponent, ReplacesAnArchiveAlreadyThere) {
-  TempFolder folder;
-  const std::string archive = folder.Write("NAME.ZIP", "an older archive");
-  ASSERT_EQ(Pack(folder.Write("NAME.SUA", "new data"), archive).code, 0);
-  EXPECT_EQ(testing_zip::ReadArchive(ReadAll(archive)).data[0], "new data");
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"NAME.SUA", "NAME.ZIP"}));
-}
-
-struct Failure {
+struct Bad {
   std::string name;
-  std::string source;   // relative to the folder; "" leaves the path empty
-  std::string archive;  // relative to the folder
-  int32_t code;
-  friend void PrintTo(const Failure& c, std::ostream* out) { *out << c.name; }
+  std::string source;   // in the folder; "" leaves the path empty
+  std::string archive;  // in the folder
+  int32_t code;         // minus its number for an error out of Compress
+  testing_zip::CommentMaker comment = testing_zip::ScrambledClave;
+  int64_t size_limit = 0;  // bytes; negative: that many below the archive's size
+  int fsync_error = 0;
+  friend void PrintTo(const Bad& c, std::ostream* out) { *out << c.name; }
 };
 
-class ZipComponentFailure : public testing::TestWithParam<Failure> {};
+class PackingFailure : public testing::TestWithParam<Bad> {};
 
-// Each failure gives its code, leaves no temporary file, and does not touch
-// an archive already at the path.
-TEST_P(ZipComponentFailure, ReturnsItsCodeAndLeavesNothingBehind) {
-  const Failure& f = GetParam();
+// Each failure gives its code and leaves the folder as it was: no temporary
+// file, no archive, an older archive untouched.
+TEST_P(PackingFailure, GivesItsCodeAndLeavesNothingBehind) {
+  const Bad& f = GetParam();
   TempFolder folder;
-  folder.Write("NAME.SUA", testing_zip::Text(5000, 3));
+  const std::string source = folder.Write("NAME.SUA", testing_zip::Mixed(1'000'000, 3));
   folder.Write("afile", "a file where a folder is needed");
   folder.Write("old/NAME.ZIP", "an older archive");
   folder.Write("adir/placeholder", "");
+  if (f.source == "HUGE.SUA")  // sparse
+    std::filesystem::resize_file(fs::ToPath(folder.Write("HUGE.SUA", "")), uint64_t{1} << 32);
   const std::vector<std::string> before = folder.List();
+  const std::string path = f.source.empty() ? "" : folder.Path(f.source);
 
-  const Packed packed = Pack(f.source.empty() ? "" : folder.Path(f.source), folder.Path(f.archive));
-
-  EXPECT_EQ(packed.code, f.code);
+  if (f.size_limit != 0 || f.fsync_error != 0) {
+#ifdef __linux__
+    rlim_t limit = static_cast<rlim_t>(f.size_limit);
+    if (f.size_limit < 0) {
+      TempFolder scratch;
+      ASSERT_EQ(Pack(source, scratch.Path("NAME.ZIP")).code, 0);
+      limit = ReadAll(scratch.Path("NAME.ZIP")).size() + f.size_limit;
+    }
+    EXPECT_EQ(PackInChild(path, folder.Path(f.archive), limit, f.fsync_error), f.code);
+#else
+    GTEST_SKIP() << "a child process with limits is made on Linux only";
+#endif
+  } else {
+    const testing_zip::Packed packed = Pack(path, folder.Path(f.archive), f.comment);
+    EXPECT_EQ(packed.code, f.code);
+    EXPECT_EQ(packed.handler_calls, f.source == "NAME.SUA" ? 1 : 0);
+  }
   EXPECT_EQ(folder.List(), before);
   EXPECT_EQ(ReadAll(folder.Path("old/NAME.ZIP")), "an older archive");
 }
 
+const std::string kOld = "old/NAME.ZIP";
+
 INSTANTIATE_TEST_SUITE_P(
-    Codes, ZipComponentFailure,
-    testing::Values(Failure{"SourceMissing", "MISSING.SUA", "old/NAME.ZIP", 140},
-                    Failure{"SourceEmptyPath", "", "old/NAME.ZIP", 140},
-                    Failure{"SourceIsAFolder", "adir", "old/NAME.ZIP", 140},
-                    Failure{"ArchiveFolderMissing", "NAME.SUA", "nofolder/NAME.ZIP", 504},
-                    Failure{"ArchiveParentIsAFile", "NAME.SUA", "afile/NAME.ZIP", 504},
-                    Failure{"ArchivePathIsAFolder", "NAME.SUA", "adir", 519}),
-    [](const testing::TestParamInfo<Failure>& info) { return info.param.name; });
-
-TEST(ZipComponent, FileOf4GiBOrMoreIsRefusedBeforeAnythingIsWritten) {
-  TempFolder folder;
-  const std::string source = folder.Path("HUGE.SUA");
-  testing_zip::WriteAll(source, "");
-  std::filesystem::resize_file(fs::ToPath(source), uint64_t{1} << 32);  // sparse
-  const Packed packed = Pack(source, folder.Path("HUGE.ZIP"));
-  EXPECT_EQ(packed.code, 140);
-  EXPECT_EQ(packed.handler_calls, 0);
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"HUGE.SUA"}));
-}
-
-TEST(ZipComponent, HandlerFailurePropagatesAndLeavesNothingBehind) {
-  TempFolder folder;
-  const std::string source = folder.Write("NAME.SUA", "data");
-  const std::string archive = folder.Write("NAME.ZIP", "an older archive");
-  ZipComponent component;
-  component.SourceFiles = source;
-  component.ZipFilename = archive;
-  component.PreZipFile = [](std::string& comment, const std::string&) {
-    comment = FGCifraXor(std::string(32767, 'A'), kLlaveComentario);
-  };
-  try {
-    component.Compress();
-    FAIL() << "the handler's error must reach the caller";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.number(), kErrOverflow);
-  }
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"NAME.SUA", "NAME.ZIP"}));
-  EXPECT_EQ(ReadAll(archive), "an older archive");
-}
-
-TEST(ZipComponent, CommentTooLongForTheFormatIsRefused) {
-  TempFolder folder;
-  ZipComponent component;
-  component.SourceFiles = folder.Write("NAME.SUA", "data");
-  component.ZipFilename = folder.Path("NAME.ZIP");
-  component.PreZipFile = [](std::string& comment, const std::string&) {
-    comment.assign(70000, 'c');
-  };
-  EXPECT_EQ(component.Compress(), 140);
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"NAME.SUA"}));
-}
-
-TEST(ZipComponent, WithoutAHandlerTheCommentStaysEmpty) {
-  TempFolder folder;
-  ZipComponent component;
-  component.SourceFiles = folder.Write("NAME.SUA", "data");
-  component.ZipFilename = folder.Path("NAME.ZIP");
-  ASSERT_EQ(component.Compress(), 0);
-  EXPECT_EQ(testing_zip::ReadArchive(ReadAll(component.ZipFilename)).entries[0].comment, "");
-}
-
-TEST(DosTime, YearsOutsideTheFormatArePinnedToItsEnds) {
-  std::tm early{};
-  early.tm_year = 1970 - 1900, early.tm_mday = 1;
-  EXPECT_EQ(ToDosDateTime(early), (DosDateTime{0, 1 << 5 | 1}));
-  std::tm late{};
-  late.tm_year = 2200 - 1900, late.tm_mday = 1;
-  EXPECT_EQ(ToDosDateTime(late), (DosDateTime{23 << 11 | 59 << 5 | 29, 127 << 9 | 12 << 5 | 31}));
-}
+    Codes, PackingFailure,
+    testing::Values(
+        Bad{"SourceMissing", "MISSING.SUA", kOld, 140}, Bad{"SourceEmptyPath", "", kOld, 140},
+        Bad{"SourceIsAFolder", "adir", kOld, 140}, Bad{"SourceOf4GiB", "HUGE.SUA", kOld, 140},
+        Bad{"ArchiveFolderMissing", "NAME.SUA", "nofolder/NAME.ZIP", 504},
+        Bad{"ArchiveParentIsAFile", "NAME.SUA", "afile/NAME.ZIP", 504},
+        Bad{"ArchivePathIsAFolder", "NAME.SUA", "adir", 519},
+        Bad{"CommentTooLong", "NAME.SUA", kOld, 140, [] { return std::string(70000, 'c'); }},
+        Bad{"HandlerFails", "NAME.SUA", kOld, -kErrOverflow,
+            [] { return FGCifraXor(std::string(32767, 'A'), kLlaveComentario); }},
+        Bad{"DiskFullMidway", "NAME.SUA", kOld, 150, nullptr, 100'000},
+        Bad{"DiskFullAtTheLastByte", "NAME.SUA", kOld, 150, nullptr, -1},
+        Bad{"FlushFindsTheDiskFull", "NAME.SUA", kOld, 150, nullptr, 0, ENOSPC},
+        Bad{"FlushFailsOtherwise", "NAME.SUA", kOld, 506, nullptr, 0, EIO}),
+    [](const testing::TestParamInfo<Bad>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace qeb::zip

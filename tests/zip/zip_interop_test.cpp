@@ -1,282 +1,194 @@
-// Archives written here are read by Info-ZIP unzip/zipinfo, Python's zipfile,
-// 7-Zip and bsdtar; archives written by them are extracted here. The tools
-// exist only on the native build: a missing tool skips its test.
+// Archives the component writes are read by Info-ZIP unzip and zipinfo,
+// 7-Zip, bsdtar and Python's zipfile; archives they write are extracted here.
+// The tools exist only on the native build: a missing tool skips its test.
 
 #include <gtest/gtest.h>
 
-#include "zip/cifra_xor.h"
-#include "zip/zip_component.h"
+#include <filesystem>
+
+#include "base/file_system.h"
+#include "tools/sua_sample.h"
 #include "zip/zip_sua.h"
 #include "zip_test_support.h"
 
 namespace qeb::zip {
 namespace {
-using testing_zip::Packed;
+using testing_zip::Fill;
 using testing_zip::Quote;
-using testing_zip::ReadAll;
-using testing_zip::RunPython;
 using testing_zip::RunTool;
 using testing_zip::TempFolder;
 
-constexpr const char* kClave = "0123456789ABCDEFGHI";
-
-// The file comment zipinfo -v prints between its marker lines.
-std::string ZipinfoComment(const std::string& output) {
-  const size_t begins = output.find("file comment begins");
-  const size_t start = output.find('\n', begins);
-  const size_t ends = output.find("file comment ends", start);
-  if (begins == std::string::npos || start == std::string::npos || ends == std::string::npos)
-    return "<none>";
-  const size_t end = output.rfind('\n', ends);
-  return output.substr(start + 1, end - start - 1);
-}
-
-Packed PackSample(const TempFolder& folder, const std::string& name, const std::string& data) {
-  return testing_zip::PackWithComponent(folder, name, data, kClave);
-}
-
 struct Sample {
   std::string name;
-  std::string data;
-  friend void PrintTo(const Sample& sample, std::ostream* out) { *out << sample.name; }
+  std::string (*make)();  // made when the test runs, not when the suite is listed
+  std::string method;
+  friend void PrintTo(const Sample& c, std::ostream* out) { *out << c.name; }
 };
 
-class OurArchive : public testing::TestWithParam<Sample> {
- protected:
-  void SetUp() override { w = PackSample(folder_, GetParam().name, GetParam().data); }
-
-  TempFolder folder_;
-  Packed w;
+struct Reader {
+  std::string tool;
+  std::string command;   // ARCHIVE and SOURCE are replaced by their paths
+  std::string expected;  // and NAME, ARCHIVE, COMMENT (hexadecimal), METHOD by their values
+  friend void PrintTo(const Reader& c, std::ostream* out) { *out << c.tool; }
 };
 
-TEST_P(OurArchive, PassesUnzipTest) {
-  REQUIRE_TOOL("unzip");
-  const testing_zip::ToolResult result = RunTool("unzip -t " + Quote(w.archive));
+const char* const kPythonCheck = R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    i = z.infolist()[0]
+    print(len(z.infolist()), i.filename, i.comment.hex(), i.flag_bits & 0x800, i.compress_type,
+          z.testzip(), z.read(i) == open(sys.argv[2], 'rb').read())
+)";
+
+// The name and data of the entry, its comment byte for byte, no UTF-8 flag.
+const Reader kReaders[] = {
+    {"unzip", "unzip -Z1 ARCHIVE && unzip -tq ARCHIVE && unzip -p ARCHIVE | cmp - SOURCE",
+     "NAME\nNo errors detected in compressed data of ARCHIVE.\n"},
+    {"zipinfo",
+     "zipinfo -v ARCHIVE | sed -n '/file comment begins/,/file comment ends/p' | sed '1d;$d' | "
+     "od -An -v -tx1 | tr -d ' \\n'",
+     "COMMENT0a"},
+    {"7z",
+     "7z t ARCHIVE | grep -a 'Everything is Ok' && 7z x -so ARCHIVE | cmp - SOURCE && "
+     "7z l -slt ARCHIVE | grep -a '^Path = ' | tail -n 1",
+     "Everything is Ok\nPath = NAME\n"},
+    {"bsdtar", "bsdtar -tf ARCHIVE && bsdtar -xOf ARCHIVE | cmp - SOURCE", "NAME\n"},
+    {"python3", "python3 -c " + Quote(kPythonCheck) + " ARCHIVE SOURCE",
+     "1 NAME COMMENT 0 METHOD None True\n"},
+};
+
+// The last two make many deflate blocks, deflated on several threads: a
+// joined SUA file of 15 diskettes, and text with stretches of noise.
+const Sample kSamples[] = {
+    {"NAME.SUA", [] { return testing_zip::Text(300000, 4); }, "8"},
+    {"RANDOM.SUA", [] { return testing_zip::RandomBytes(100000, 5); }, "0"},
+    {"EMPTY.SUA", [] { return std::string(); }, "0"},
+    {"ñ0307379.sua", [] { return std::string("contenido\r\n"); }, "0"},
+    {"JOINED.SUA", [] { return sample::MakeSuaData("ABCD1234", 25'000, 11, 15); }, "8"},
+    {"NOISY.SUA", [] { return testing_zip::Mixed(4'500'000, 40); }, "8"}};
+
+class OurArchive : public testing::TestWithParam<std::tuple<Sample, Reader>> {};
+
+TEST_P(OurArchive, ReadsBackInEveryTool) {
+  const auto& [sample, reader] = GetParam();
+  REQUIRE_TOOL(reader.tool);
+  TempFolder folder;
+  const std::string source = folder.Write("in/" + sample.name, sample.make());
+  const std::string archive = folder.Path("OUT.ZIP");
+  ASSERT_EQ(testing_zip::Pack(source, archive).code, 0);
+  const testing_zip::ToolResult result =
+      RunTool(Fill(reader.command, {{"ARCHIVE", Quote(archive)}, {"SOURCE", Quote(source)}}));
   EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_NE(result.output.find("No errors detected"), std::string::npos) << result.output;
+  EXPECT_EQ(result.output,
+            Fill(reader.expected, {{"NAME", sample.name},
+                                   {"ARCHIVE", archive},
+                                   {"COMMENT", testing_zip::Hex(testing_zip::ScrambledClave())},
+                                   {"METHOD", sample.method}}));
 }
 
-TEST_P(OurArchive, ShowsItsCommentInZipinfo) {
-  REQUIRE_TOOL("zipinfo");
-  const testing_zip::ToolResult result = RunTool("zipinfo -v " + Quote(w.archive));
-  EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_EQ(ZipinfoComment(result.output), w.comment) << result.output;
-}
-
-TEST_P(OurArchive, ReadsBackInPythonZipfile) {
-  REQUIRE_TOOL("python3");
-  const testing_zip::ToolResult result = testing_zip::CheckWithPython(w, GetParam().name);
-  EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_EQ(result.output, "OK\n");
-}
-
-TEST_P(OurArchive, Passes7zTest) {
-  REQUIRE_TOOL("7z");
-  const testing_zip::ToolResult result = RunTool("7z t " + Quote(w.archive));
-  EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_NE(result.output.find("Everything is Ok"), std::string::npos) << result.output;
-}
-
-TEST_P(OurArchive, ListsInBsdtar) {
-  REQUIRE_TOOL("bsdtar");
-  const testing_zip::ToolResult result = RunTool("LC_ALL=C.UTF-8 bsdtar -tf " + Quote(w.archive));
-  EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_EQ(result.output, GetParam().name + "\n");
-  const testing_zip::ToolResult content =
-      RunTool("LC_ALL=C.UTF-8 bsdtar -xOf " + Quote(w.archive) + " | cmp - " + Quote(w.source));
-  EXPECT_EQ(content.status, 0) << content.output;
-}
-
-INSTANTIATE_TEST_SUITE_P(Samples, OurArchive,
-                         testing::Values(Sample{"NAME.SUA", testing_zip::Text(300000, 4)},
-                                         Sample{"RANDOM.SUA", testing_zip::RandomBytes(100000, 5)},
-                                         Sample{"EMPTY.SUA", ""},
-                                         Sample{"Año ñandú.SUA", "con nombre UTF-8\r\n"}),
-                         [](const testing::TestParamInfo<Sample>& info) {
-                           return "Sample" + std::to_string(info.index);
+INSTANTIATE_TEST_SUITE_P(Tools, OurArchive,
+                         testing::Combine(testing::ValuesIn(kSamples), testing::ValuesIn(kReaders)),
+                         [](const testing::TestParamInfo<OurArchive::ParamType>& info) {
+                           return "Sample" + std::to_string(info.index / std::size(kReaders)) +
+                                  "_" + std::get<1>(info.param).tool;
                          });
 
-// The tree every outside tool packs: files, folders, an empty folder, an
-// empty file and a UTF-8 name.
-struct Tree {
-  std::vector<std::pair<std::string, std::string>> files{
-      {"dir/a.txt", testing_zip::Text(40000, 11)},
-      {"dir/sub/b.bin", testing_zip::RandomBytes(20000, 12)},
-      {"Año ñandú.txt", "utf-8\n"},
-      {"zero.txt", ""}};
-  std::vector<std::string> folders{"empty"};
+// Every packer gets this tree: files, folders, an empty folder, an empty file
+// and a name that is not ASCII.
+const std::vector<std::pair<std::string, std::string>> kTree{
+    {"dir/a.txt", testing_zip::Text(40000, 11)},
+    {"dir/sub/b.bin", testing_zip::RandomBytes(20000, 12)},
+    {"Año ñandú.txt", "utf-8\n"},
+    {"zero.txt", ""}};
 
-  void WriteInto(const TempFolder& folder, const std::string& under) const {
-    for (const auto& [name, data] : files) folder.Write(under + "/" + name, data);
-    for (const std::string& name : folders)
-      std::filesystem::create_directories(fs::ToPath(folder.Path(under + "/" + name)));
-  }
-};
-
-const char* const kPythonPack = R"(
+// Packs the tree stored or deflated, or writes an empty archive, or one whose
+// second entry is hostile.
+const char* const kPython = R"(
 import os, sys, zipfile
-root, archive, method = sys.argv[1:4]
-compression = zipfile.ZIP_STORED if method == 'stored' else zipfile.ZIP_DEFLATED
-with zipfile.ZipFile(archive, 'w', compression) as z:
-    for folder, dirs, files in sorted(os.walk(root)):
-        rel = os.path.relpath(folder, root)
-        if rel != '.':
-            z.write(folder, rel + '/')
+archive, kind = sys.argv[1:3]
+with zipfile.ZipFile(archive, 'w', zipfile.ZIP_STORED if kind == 'stored' else 8) as z:
+    for folder, dirs, files in sorted(os.walk('.')) if kind in ('stored', 'deflate') else []:
+        if folder != '.':
+            z.write(folder, os.path.relpath(folder) + '/')
         for name in sorted(files):
-            z.write(os.path.join(folder, name), os.path.normpath(os.path.join(rel, name)))
+            z.write(os.path.join(folder, name), os.path.normpath(os.path.join(folder, name)))
+    if kind not in ('stored', 'deflate', 'empty'):
+        z.writestr('good.txt', 'good')
+        z.writestr({'dotdot': '../evil.txt', 'absolute': '/tmp/qeb_zip_evil.txt'}.get(kind, 'a'), 'x' * 5000)
+data = bytearray(open(archive, 'rb').read())
+if kind == 'crc':
+    data[data.rfind(b'PK\x01\x02') + 16] ^= 0xFF
+open(archive, 'wb').write(bytes(data[:-30] if kind == 'truncated' else data))
 )";
 
 struct Packer {
   std::string name;
   std::string tool;
   std::string command;  // run inside the tree; ARCHIVE is replaced
+  int16_t items;        // at the top
+  std::string err_num = "";
+  std::vector<std::string> kept = {};  // complete entries before the bad one stay
   friend void PrintTo(const Packer& c, std::ostream* out) { *out << c.name; }
 };
 
 class OtherToolsArchive : public testing::TestWithParam<Packer> {};
 
-TEST_P(OtherToolsArchive, ExtractsIntoIdenticalFiles) {
+// Extracted into identical files (replacing one already there), or refused
+// leaving nothing but the complete entries before the bad one.
+TEST_P(OtherToolsArchive, ExtractsIntoIdenticalFilesOrIsRefused) {
   REQUIRE_TOOL(GetParam().tool);
   TempFolder folder;
-  const Tree tree;
-  tree.WriteInto(folder, "tree");
+  for (const auto& [name, data] : kTree) folder.Write("tree/" + name, data);
+  std::filesystem::create_directories(fs::ToPath(folder.Path("tree/empty")));
   const std::string archive = folder.Path("made.zip");
-  std::string command = GetParam().command;
-  command.replace(command.find("ARCHIVE"), 7, Quote(archive));
   const testing_zip::ToolResult made =
-      RunTool("cd " + Quote(folder.Path("tree")) + " && LC_ALL=C.UTF-8 " + command);
+      RunTool("cd " + Quote(folder.Path("tree")) + " && " +
+              Fill(GetParam().command, {{"ARCHIVE", Quote(archive)}}));
   ASSERT_EQ(made.status, 0) << made.output;
 
   ZIP_SUA zip;
   zip.SetZipFileName(archive);
   zip.SetFolderZIP(folder.Path("out"));
+  if (GetParam().items > 0) folder.Write("out/zero.txt", "an older zero.txt");
   std::filesystem::create_directory(fs::ToPath(zip.FolderZIP()));
-  ASSERT_TRUE(zip.UnzipToFolder()) << zip.ErrNum() << " " << zip.ErrDescription();
+  EXPECT_EQ(zip.UnzipToFolder(), GetParam().err_num.empty()) << zip.ErrDescription();
+  EXPECT_EQ(zip.ErrNum(), GetParam().err_num);
+  EXPECT_EQ(zip.FilesZipped(), GetParam().items);
 
-  EXPECT_EQ(zip.FilesZipped(), 4);  // dir, empty, Año ñandú.txt, zero.txt
-  for (const auto& [name, data] : tree.files)
-    EXPECT_EQ(ReadAll(folder.Path("out/" + name)), data) << name;
   std::vector<std::string> extracted;
-  std::vector<std::string> packed;
+  std::vector<std::string> expected = GetParam().kept;
   for (const std::string& item : folder.List()) {
-    if (item.starts_with("out/")) extracted.push_back(item.substr(4));
-    if (item.starts_with("tree/")) packed.push_back(item.substr(5));
+    if (item.starts_with("out/") && item != "out/") extracted.push_back(item.substr(4));
+    if (item.starts_with("tree/") && item != "tree/" && GetParam().items > 0)
+      expected.push_back(item.substr(5));
   }
-  EXPECT_EQ(extracted, packed);
+  EXPECT_EQ(extracted, expected);
+  for (const std::string& name : extracted) {
+    EXPECT_TRUE(name.back() == '/' || GetParam().items == 0 ||
+                testing_zip::ReadAll(folder.Path("out/" + name)) ==
+                    testing_zip::ReadAll(folder.Path("tree/" + name)))
+        << name;
+  }
+  EXPECT_FALSE(testing_zip::Exists("/tmp/qeb_zip_evil.txt"));
 }
+
+const std::string kPy = "python3 -c " + Quote(kPython) + " ARCHIVE ";
 
 INSTANTIATE_TEST_SUITE_P(
     Tools, OtherToolsArchive,
-    testing::Values(Packer{"InfoZipDeflate", "zip", "zip -q -r ARCHIVE ."},
-                    Packer{"InfoZipStored", "zip", "zip -q -0 -r ARCHIVE ."},
-                    Packer{"SevenZip", "7z", "7z a -tzip ARCHIVE . >/dev/null"},
-                    Packer{"PythonStored", "python3",
-                           "python3 -c " + Quote(kPythonPack) + " . ARCHIVE stored"},
-                    Packer{"PythonDeflate", "python3",
-                           "python3 -c " + Quote(kPythonPack) + " . ARCHIVE deflate"}),
+    testing::Values(
+        Packer{"InfoZipDeflate", "zip", "zip -q -r ARCHIVE .", 4},
+        Packer{"InfoZipStored", "zip", "zip -q -0 -r ARCHIVE .", 4},
+        Packer{"SevenZip", "7z", "7z a -tzip ARCHIVE . >/dev/null", 4},
+        Packer{"PythonStored", "python3", kPy + "stored", 4},
+        Packer{"PythonDeflate", "python3", kPy + "deflate", 4},
+        Packer{"PythonEmpty", "python3", kPy + "empty", 0},
+        Packer{"PythonDotdot", "python3", kPy + "dotdot", 0, "519"},
+        Packer{"PythonAbsolute", "python3", kPy + "absolute", 0, "519"},
+        Packer{"PythonTruncated", "python3", kPy + "truncated", 0, "519"},
+        Packer{"PythonLastCrcCorrupted", "python3", kPy + "crc", 0, "110", {"good.txt"}},
+        Packer{"InfoZipEncrypted", "zip", "zip -q -P clave ARCHIVE zero.txt", 0, "140"}),
     [](const testing::TestParamInfo<Packer>& info) { return info.param.name; });
-
-TEST(OtherToolsArchive, EmptyPythonArchiveExtractsNothing) {
-  REQUIRE_TOOL("python3");
-  TempFolder folder;
-  const std::string archive = folder.Path("empty.zip");
-  ASSERT_EQ(RunPython("import sys, zipfile\nzipfile.ZipFile(sys.argv[1], 'w').close()\n", {archive})
-                .status,
-            0);
-  ZIP_SUA zip;
-  zip.SetZipFileName(archive);
-  zip.SetFolderZIP(folder.Path("out"));
-  std::filesystem::create_directory(fs::ToPath(zip.FolderZIP()));
-  EXPECT_TRUE(zip.UnzipToFolder());
-  EXPECT_EQ(zip.FilesZipped(), 0);
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"empty.zip", "out/"}));
-}
-
-const char* const kPythonHostile = R"(
-import sys, zipfile
-archive, kind = sys.argv[1:3]
-with zipfile.ZipFile(archive, 'w', zipfile.ZIP_DEFLATED) as z:
-    z.writestr('good.txt', 'good')
-    if kind == 'dotdot':
-        z.writestr('../evil.txt', 'evil')
-    elif kind == 'absolute':
-        z.writestr('/tmp/qeb_zip_absolute_evil.txt', 'evil')
-    else:
-        z.writestr('a.txt', 'x' * 5000)
-data = bytearray(open(archive, 'rb').read())
-if kind == 'crc':
-    at = data.rfind(b'PK\x01\x02')
-    data[at + 16] ^= 0xFF
-elif kind == 'truncated':
-    data = data[:len(data) - 30]
-open(archive, 'wb').write(bytes(data))
-)";
-
-struct HostileCase {
-  std::string kind;
-  std::string err_num;
-  friend void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.kind; }
-};
-
-class PythonHostileArchive : public testing::TestWithParam<HostileCase> {};
-
-TEST_P(PythonHostileArchive, IsRefusedWritingNothing) {
-  REQUIRE_TOOL("python3");
-  TempFolder folder;
-  const std::string archive = folder.Path("hostile.zip");
-  ASSERT_EQ(RunPython(kPythonHostile, {archive, GetParam().kind}).status, 0);
-  ZIP_SUA zip;
-  zip.SetZipFileName(archive);
-  zip.SetFolderZIP(folder.Path("a/b/out"));
-  std::filesystem::create_directories(fs::ToPath(zip.FolderZIP()));
-
-  EXPECT_FALSE(zip.UnzipToFolder());
-  EXPECT_EQ(zip.ErrNum(), GetParam().err_num) << zip.ErrDescription();
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"a/", "a/b/", "a/b/out/", "hostile.zip"}));
-  EXPECT_FALSE(testing_zip::Exists("/tmp/qeb_zip_absolute_evil.txt"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, PythonHostileArchive,
-                         testing::Values(HostileCase{"dotdot", "519"},
-                                         HostileCase{"absolute", "519"},
-                                         HostileCase{"truncated", "519"}),
-                         [](const testing::TestParamInfo<HostileCase>& info) {
-                           return info.param.kind;
-                         });
-
-// The corrupted entry is the last one: the one before it is complete and
-// stays, the bad one leaves no file, not even a partial one.
-TEST(PythonHostileArchive, CorruptedCrcLeavesNoFileOfThatEntry) {
-  REQUIRE_TOOL("python3");
-  TempFolder folder;
-  const std::string archive = folder.Path("hostile.zip");
-  ASSERT_EQ(RunPython(kPythonHostile, {archive, "crc"}).status, 0);
-  ZIP_SUA zip;
-  zip.SetZipFileName(archive);
-  zip.SetFolderZIP(folder.Path("out"));
-  std::filesystem::create_directory(fs::ToPath(zip.FolderZIP()));
-  EXPECT_FALSE(zip.UnzipToFolder());
-  EXPECT_EQ(zip.ErrNum(), "110");
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"hostile.zip", "out/", "out/good.txt"}));
-}
-
-TEST(InfoZipEncryptedArchive, IsRefusedWritingNothing) {
-  REQUIRE_TOOL("zip");
-  TempFolder folder;
-  folder.Write("in/secret.txt", "secret");
-  const std::string archive = folder.Path("enc.zip");
-  ASSERT_EQ(RunTool("cd " + Quote(folder.Path("in")) + " && zip -q -P clave " + Quote(archive) +
-                    " secret.txt")
-                .status,
-            0);
-  ZIP_SUA zip;
-  zip.SetZipFileName(archive);
-  zip.SetFolderZIP(folder.Path("out"));
-  std::filesystem::create_directory(fs::ToPath(zip.FolderZIP()));
-  EXPECT_FALSE(zip.UnzipToFolder());
-  EXPECT_EQ(zip.ErrNum(), "140");
-  EXPECT_EQ(folder.List(), (std::vector<std::string>{"enc.zip", "in/", "in/secret.txt", "out/"}));
-}
 
 }  // namespace
 }  // namespace qeb::zip

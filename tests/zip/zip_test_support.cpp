@@ -1,13 +1,13 @@
 #include "zip_test_support.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <random>
-#include <sstream>
-#include <stdexcept>
 
 #include "base/file_system.h"
+#include "base/run_error.h"
 #include "zip/cifra_xor.h"
 #include "zip/zip_component.h"
 #include "zip/zip_writer.h"
@@ -17,7 +17,6 @@
 #endif
 
 namespace qeb::zip::testing_zip {
-namespace stdfs = std::filesystem;
 
 std::string RandomBytes(size_t length, uint32_t seed) {
   std::mt19937 random(seed);
@@ -36,6 +35,14 @@ std::string Text(size_t length, uint32_t seed) {
   return text;
 }
 
+std::string Mixed(size_t length, uint32_t seed) {
+  std::string data;
+  while (data.size() < length)
+    data += seed % 3 == 2 ? RandomBytes(50'000, seed++) : Text(120'000, seed++);
+  data.resize(length);
+  return data;
+}
+
 size_t StringSource::Read(uint8_t* buffer, size_t count) {
   const size_t take = std::min(count, bytes_.size() - at_);
   std::copy_n(bytes_.data() + at_, take, reinterpret_cast<char*>(buffer));
@@ -46,16 +53,14 @@ size_t StringSource::Read(uint8_t* buffer, size_t count) {
 std::string BuildArchive(const std::vector<MemoryEntry>& entries) {
   TempFolder folder;
   const std::string path = folder.Path("built.zip");
-  {
-    fs::File out = fs::File::Open(path, fs::File::Mode::kWrite);
-    ZipWriter writer(out);
-    for (const MemoryEntry& entry : entries) {
-      StringSource data(entry.data);
-      writer.AddFile({entry.name, entry.comment, {}}, data);
-    }
-    writer.Finish();
-    out.Close();
+  fs::File out = fs::File::Open(path, fs::File::Mode::kWrite);
+  ZipWriter writer(out);
+  for (const MemoryEntry& entry : entries) {
+    StringSource data(entry.data);
+    writer.AddFile({entry.name, entry.comment, {}}, data);
   }
+  writer.Finish();
+  out.Close();
   return ReadAll(path);
 }
 
@@ -69,6 +74,31 @@ ReadBack ReadArchive(const std::string& bytes) {
     back.data.push_back(sink.bytes);
   }
   return back;
+}
+
+std::string ScrambledClave() {
+  return FGCifraXor(kClave, kLlaveComentario);
+}
+
+Packed Pack(const std::string& source, const std::string& archive, const CommentMaker& comment) {
+  Packed packed;
+  ZipComponent component;
+  component.SourceFiles = source;
+  component.ZipFilename = archive;
+  if (comment) {
+    component.PreZipFile = [&](std::string& offered, const std::string& path) {
+      ++packed.handler_calls;
+      packed.offered_comment = offered;
+      packed.offered_source = path;
+      offered = comment();
+    };
+  }
+  try {
+    packed.code = component.Compress();
+  } catch (const RunError& error) {
+    packed.code = static_cast<int32_t>(-error.number());
+  }
+  return packed;
 }
 
 bool ToolAvailable(const std::string& tool) {
@@ -85,7 +115,7 @@ ToolResult RunTool(const std::string& command) {
 #ifdef _WIN32
   (void)command;
 #else
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  FILE* pipe = popen(("LC_ALL=C.UTF-8; export LC_ALL; " + command + " 2>&1").c_str(), "r");
   if (pipe == nullptr) return result;
   char buffer[4096];
   for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
@@ -102,16 +132,20 @@ std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
-ToolResult RunPython(const std::string& script, const std::vector<std::string>& arguments) {
-  TempFolder folder;
-  const std::string path = folder.Write("script.py", script);
-  std::string command = "python3 ";
-  command += Quote(path);
-  for (const std::string& argument : arguments) {
-    command += ' ';
-    command += Quote(argument);
-  }
-  return RunTool(command);
+std::string Fill(std::string text, const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [marker, value] : values)
+    for (size_t at = 0; (at = text.find(marker, at)) != std::string::npos; at += value.size())
+      text.replace(at, marker.size(), value);
+  return text;
+}
+
+std::string UnicodePath(const std::string& stored, const std::string& utf8) {
+  std::string field = std::string("up\0\0\1", 5) + std::string(4, '\0') + utf8;
+  PutU16(field, 2, static_cast<uint16_t>(5 + utf8.size()));
+  PutU32(field, 5,
+         static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(stored.data()),
+                                     static_cast<uInt>(stored.size()))));
+  return field;
 }
 
 uint16_t ReadU16(const std::string& bytes, size_t at) {
@@ -131,38 +165,6 @@ void PutU16(std::string& bytes, size_t at, uint16_t value) {
 void PutU32(std::string& bytes, size_t at, uint32_t value) {
   PutU16(bytes, at, static_cast<uint16_t>(value));
   PutU16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
-}
-
-Packed PackWithComponent(const TempFolder& folder, const std::string& name, const std::string& data,
-                         const std::string& clave) {
-  Packed packed{folder.Write("in/" + name, data), folder.Path("OUT.ZIP"),
-                FGCifraXor(clave, kLlaveComentario)};
-  ZipComponent component;
-  component.SourceFiles = packed.source;
-  component.ZipFilename = packed.archive;
-  component.PreZipFile = [&](std::string& comment, const std::string&) {
-    comment = packed.comment;
-  };
-  const int32_t code = component.Compress();
-  if (code != 0) throw std::runtime_error("Compress returned " + std::to_string(code));
-  return packed;
-}
-
-ToolResult CheckWithPython(const Packed& packed, const std::string& name, bool deflated) {
-  static const char* const kCheck = R"(
-import sys, zipfile
-archive, source, name, comment_hex, deflated = sys.argv[1:6]
-with zipfile.ZipFile(archive) as z:
-    assert z.testzip() is None, 'testzip found a bad entry'
-    infos = z.infolist()
-    assert [i.filename for i in infos] == [name], [i.filename for i in infos]
-    assert deflated == '0' or infos[0].compress_type == zipfile.ZIP_DEFLATED, infos[0].compress_type
-    assert infos[0].comment == bytes.fromhex(comment_hex), infos[0].comment
-    assert z.read(name) == open(source, 'rb').read(), 'content differs'
-print('OK')
-)";
-  return RunPython(
-      kCheck, {packed.archive, packed.source, name, Hex(packed.comment), deflated ? "1" : "0"});
 }
 
 }  // namespace qeb::zip::testing_zip

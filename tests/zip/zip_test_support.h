@@ -1,9 +1,12 @@
 #pragma once
-// Real folders, files and outside tools for the zip tests.
+// Real folders, files, archives and outside tools shared by the zip tests.
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/temp_folder.h"
@@ -16,13 +19,13 @@ using test_support::Exists;
 using test_support::Hex;
 using test_support::ReadAll;
 using test_support::TempFolder;
-using test_support::WriteAll;
 
-// Pseudo-random bytes (deflate cannot shrink them) and compressible text.
+// Pseudo-random bytes (deflate cannot shrink them), compressible text, and
+// text with stretches of noise (stored and compressed deflate blocks both).
 std::string RandomBytes(size_t length, uint32_t seed);
 std::string Text(size_t length, uint32_t seed);
+std::string Mixed(size_t length, uint32_t seed);
 
-// Collects an entry's data in memory.
 class StringSink : public ByteSink {
  public:
   void Write(const uint8_t* data, size_t count) override {
@@ -31,7 +34,6 @@ class StringSink : public ByteSink {
   std::string bytes;
 };
 
-// An entry's data, from memory.
 class StringSource : public EntrySource {
  public:
   explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
@@ -48,46 +50,48 @@ struct MemoryEntry {
   std::string data;
   std::string comment;
 };
-// An archive written by the project's writer, entries taken as they are
-// (names unchecked, so hostile names can be made).
+// An archive of the project's writer; names are taken unchecked, so hostile
+// ones can be made.
 std::string BuildArchive(const std::vector<MemoryEntry>& entries);
 
-// Reads the whole archive in memory: its entries' names, comments and data.
+// Opens the archive and extracts every entry in memory.
 struct ReadBack {
   std::vector<ZipEntry> entries;
   std::vector<std::string> data;
 };
 ReadBack ReadArchive(const std::string& bytes);
 
-// Outside tools, on the native build only; a missing tool means the test
-// skips. Run returns the exit status and what the command printed.
+// The component packs `source` into `archive` the way the run does: the
+// handler, when there is one, sets the comment it makes (by default the
+// scrambled clave).
+inline constexpr const char* kClave = "0123456789ABCDEFGHI";
+using CommentMaker = std::function<std::string()>;
+std::string ScrambledClave();
+struct Packed {
+  int32_t code = -1;  // a RunError out of Compress gives minus its number
+  int handler_calls = 0;
+  std::string offered_comment;
+  std::string offered_source;
+};
+Packed Pack(const std::string& source, const std::string& archive,
+            const CommentMaker& comment = ScrambledClave);
+
+// Outside tools exist on the native build only; a missing one skips the test.
 bool ToolAvailable(const std::string& tool);
-// Skips the test when an outside tool is missing (always on Windows).
 #define REQUIRE_TOOL(tool) \
   if (!::qeb::zip::testing_zip::ToolAvailable(tool)) GTEST_SKIP() << (tool) << " is not available"
 struct ToolResult {
   int status = -1;
-  std::string output;
+  std::string output;  // standard output and error
 };
 ToolResult RunTool(const std::string& command);
 std::string Quote(const std::string& text);
-// Runs a python3 script with arguments (python3 must be available).
-ToolResult RunPython(const std::string& script, const std::vector<std::string>& arguments);
+// `text` with the first place of each marker replaced by its value.
+std::string Fill(std::string text, const std::vector<std::pair<std::string, std::string>>& values);
 
-// An archive the packing component wrote from `data` saved as `name`, with the
-// entry comment scrambled from `clave`.
-struct Packed {
-  std::string source;
-  std::string archive;
-  std::string comment;
-};
-Packed PackWithComponent(const TempFolder& folder, const std::string& name, const std::string& data,
-                         const std::string& clave);
-
-// Python's zipfile reads the archive back: testzip clean, one entry `name`
-// (deflated when asked), its comment and its content equal to the source.
-// The output is "OK\n" when all holds.
-ToolResult CheckWithPython(const Packed& packed, const std::string& name, bool deflated = false);
+// The Info-ZIP Unicode Path extra field: version 1, the CRC-32 of the name
+// as stored, the UTF-8 name.
+std::string UnicodePath(const std::string& stored, const std::string& utf8);
 
 uint16_t ReadU16(const std::string& bytes, size_t at);
 uint32_t ReadU32(const std::string& bytes, size_t at);
