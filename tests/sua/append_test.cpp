@@ -20,24 +20,18 @@ using namespace testing_sua;
 
 // Each read until the end ("end") or a failed read ("x"): the piece's size.
 TEST(FGLeeCaractArch, ReadsPiecesOfTheAskedSizeOrAllThatRemainsUpToOneMore) {
+  // clang-format off
   const struct Row {
     std::string data;
     int16_t pcarac;
     std::string reads;
-  } rows[] = {{Filler(64001), kBlockLength, "32000 32001 end"},
-              {Filler(64002), kBlockLength, "32000 32000 2 end"},
-              {Filler(32000), kBlockLength, "32000 end"},
-              {Filler(32001), kBlockLength, "32001 end"},
-              {Filler(591), 295, "295 296 end"},
-              {Filler(592), 295, "295 295 2 end"},
-              {Filler(3), 1, "1 2 end"},
-              {"abc" + kMark, 3, "3 end"},
-              {"abc" + kMark, 10, "3 end"},
-              {"ab" + kMark + "cd", 10, "x"},
-              {"abc" + kMark + kMark, 10, "x"},
-              {kMark + "a", 10, "end"},
-              {"abc", 0, "x"},
-              {"abc", -5, "x"}};
+  } rows[] = {
+      {Filler(64001), kBlockLength, "32000 32001 end"}, {Filler(64002), kBlockLength, "32000 32000 2 end"},
+      {Filler(32000), kBlockLength, "32000 end"}, {Filler(32001), kBlockLength, "32001 end"},
+      {Filler(591), 295, "295 296 end"}, {Filler(592), 295, "295 295 2 end"}, {Filler(3), 1, "1 2 end"},
+      {"abc" + kMark, 3, "3 end"}, {"abc" + kMark, 10, "3 end"}, {"ab" + kMark + "cd", 10, "x"},
+      {"abc" + kMark + kMark, 10, "x"}, {kMark + "a", 10, "end"}, {"abc", 0, "x"}, {"abc", -5, "x"}};
+  // clang-format on
   TempFolder folder;
   for (const Row& row : rows) {
     SuaTextFile file(folder.Write("f.sua", row.data));
@@ -81,32 +75,31 @@ class FGAppendFileTest : public testing::Test {
 TEST_F(FGAppendFileTest, JoinsUpToTheMarkAndTakesTheFieldsOfTheLast295Characters) {
   const std::string r1 = Filler(295, 1), r2 = Filler(295, 2), r4 = RecordFor(4);
   const std::string shifted = Filler(3, 5) + r4.substr(0, 292), crlf = "\r\n";
+  // A record's size and its fields go in the last two pieces alike.
+  const auto ending = [](size_t size, int n) { return Filler(size - 295) + RecordFor(n); };
+  // clang-format off
   const struct Row {
     std::string data;
     int16_t long_reg;
     std::string outcome, appended, record;  // record: whose fields are taken
   } rows[] = {
-      {RecordFor(1), 0, "done", RecordFor(1), RecordFor(1)},
-      {Filler(31705) + RecordFor(2), 0, "done", Filler(31705) + RecordFor(2), RecordFor(2)},
-      {Filler(31706) + RecordFor(3), 0, "done", Filler(31706) + RecordFor(3), RecordFor(3)},
-      {Filler(31805) + RecordFor(5), 0, "done", Filler(31805) + RecordFor(5), RecordFor(5)},
-      {Filler(63706) + RecordFor(6), 0, "done", Filler(63706) + RecordFor(6), RecordFor(6)},
-      {Filler(63707) + RecordFor(7), 0, "done", Filler(63707) + RecordFor(7), RecordFor(7)},
-      {RecordFor(8).substr(0, 100), 0, "done", RecordFor(8).substr(0, 100),
-       RecordFor(8).substr(0, 100)},
-      {Filler(1000) + RecordFor(9) + kMark, 0, "done", Filler(1000) + RecordFor(9), RecordFor(9)},
-      {Filler(63705) + RecordFor(10) + kMark, 0, "done", Filler(63705) + RecordFor(10),
-       RecordFor(10)},
-      {Filler(32100) + kMark + Filler(40000, 3) + RecordFor(11), 0, "failed", Filler(32000), ""},
-      {Filler(31999) + kMark + Filler(40000, 3) + RecordFor(12), 0, "done", Filler(31999), ""},
-      {"", 0, "done", "", ""},
-      {kMark + RecordFor(13), 0, "done", "", ""},
-      {Filler(500) + RecordFor(14) + crlf, 0, "done", Filler(500) + RecordFor(14) + crlf, ""},
-      {r1 + r2 + RecordFor(15), 295, "done", r1 + crlf + r2 + crlf + RecordFor(15) + crlf,
-       RecordFor(15)},
-      {r1 + shifted + r4.substr(292), 295, "done",
-       r1 + crlf + shifted + crlf + r4.substr(292) + crlf, r4},
+      {ending(295, 1), 0, "done", ending(295, 1), RecordFor(1)},
+      {ending(32000, 2), 0, "done", ending(32000, 2), RecordFor(2)},
+      {ending(32001, 3), 0, "done", ending(32001, 3), RecordFor(3)},
+      {ending(32100, 5), 0, "done", ending(32100, 5), RecordFor(5)},
+      {ending(64001, 6), 0, "done", ending(64001, 6), RecordFor(6)},
+      {ending(64002, 7), 0, "done", ending(64002, 7), RecordFor(7)},
+      {RecordFor(8).substr(0, 100), 0, "done", RecordFor(8).substr(0, 100), RecordFor(8).substr(0, 100)},
+      {ending(1295, 9) + kMark, 0, "done", ending(1295, 9), RecordFor(9)},
+      {ending(64000, 10) + kMark, 0, "done", ending(64000, 10), RecordFor(10)},
+      {Filler(32100) + kMark + ending(40000, 11), 0, "failed", Filler(32000), ""},
+      {Filler(31999) + kMark + ending(40000, 12), 0, "done", Filler(31999), ""},
+      {"", 0, "done", "", ""}, {kMark + RecordFor(13), 0, "done", "", ""},
+      {ending(795, 14) + crlf, 0, "done", ending(795, 14) + crlf, ""},
+      {r1 + r2 + RecordFor(15), 295, "done", r1 + crlf + r2 + crlf + RecordFor(15) + crlf, RecordFor(15)},
+      {r1 + shifted + r4.substr(292), 295, "done", r1 + crlf + shifted + crlf + r4.substr(292) + crlf, r4},
       {"abc", -1, "failed", "", ""}};
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message()
                  << row.data.size() << " characters, records of " << row.long_reg);
