@@ -59,8 +59,9 @@ class FGAppendFileTest : public testing::Test {
     return Text(AppendSuaFile(fields_, src, app, tgt, long_reg));
   }
   // The fields after taking those of `tail` ("" for none) into the old ones.
-  static std::string FieldsOf(const std::string& tail) {
+  static std::string FieldsOf(const std::string& tail, const std::string& erroneo = "old") {
     ValidationFields fields = OldFields();
+    fields.RegValErroneo = erroneo;
     ExtractValidationFields(tail, fields);
     return Text(fields);
   }
@@ -127,13 +128,13 @@ TEST_F(FGAppendFileTest, NamesOfOneFileTakeTheDataOnce) {
 TEST_F(FGAppendFileTest, MissingFilesFailSilentlyAndOthersAreReported) {
   const std::string piece = folder_.Write("piece.su1", "abc"), missing = folder_.Path("missing");
   const std::string no_folder = folder_.Path("no-such-folder") + kPathSeparator + "joined.sua";
+  // clang-format off
   const struct Row {
     std::string src, app, tgt, outcome;
-  } rows[] = {{missing, piece, tgt_, "failed"},
-              {src_, missing, tgt_, "failed"},
-              {src_, folder_.Root(), tgt_, "failed"},
-              {src_, piece, no_folder, "reported"},
+  } rows[] = {{missing, piece, tgt_, "failed"}, {src_, missing, tgt_, "failed"},
+              {src_, folder_.Root(), tgt_, "failed"}, {src_, piece, no_folder, "reported"},
               {src_, piece, folder_.Root(), "reported"}};
+  // clang-format on
   for (const Row& row : rows) {
     std::string outcome = Append(row.src, row.app, row.tgt);
     if (std::regex_match(outcome, std::regex("failed: [0-9]+ [^ ].*"))) outcome = "reported";
@@ -170,24 +171,20 @@ TEST_F(FGAppendFileTest, AFullDiskIsReported) {
 
 TEST_F(FGAppendFileTest, ReadsTheValidationRecordFromTheEndOfAWholeFile) {
   const std::string r = RecordFor(6);
+  // clang-format off
   const struct Row {
     std::string data, record, erroneo;
-  } rows[] = {{RecordFor(4), RecordFor(4), "old"},
+  } rows[] = {{RecordFor(4), RecordFor(4), "old"}, {r.substr(0, 294), "", ""}, {"", "", ""},
               {Filler(40000) + kMark + Filler(5000, 2) + RecordFor(12), RecordFor(12), "old"},
-              {Filler(1000) + r + "\r\n", "", r.substr(2) + "\r\n"},
-              {r.substr(0, 294), "", ""},
-              {"", "", ""},
-              {Filler(1000) + r + kMark, "", ""},
+              {Filler(1000) + r + "\r\n", "", r.substr(2) + "\r\n"}, {Filler(1000) + r + kMark, "", ""},
               {Filler(1000) + r.substr(0, 200) + kMark + r.substr(201), "", ""},
               {std::string(294, 'x') + "\xD1", "", std::string(294, 'x') + "Ñ"}};
+  // clang-format on
   for (const Row& row : rows) {
     fields_ = OldFields();
     EXPECT_EQ(Text(ReadValidationRecordOfFile(fields_, folder_.Write("whole.sua", row.data))),
               "done");
-    ValidationFields expected = OldFields();
-    expected.RegValErroneo = row.erroneo;
-    ExtractValidationFields(row.record, expected);
-    EXPECT_EQ(Text(fields_), Text(expected)) << row.data.size();
+    EXPECT_EQ(Text(fields_), FieldsOf(row.record, row.erroneo)) << row.data.size();
   }
   for (const std::string& path : {folder_.Path("missing.sua"), folder_.Root(), std::string()})
     EXPECT_EQ(Text(ReadValidationRecordOfFile(fields_, path)), "failed") << path;

@@ -16,18 +16,14 @@ using namespace testing_sua;
 // Splits at the last separator before the last character, never cutting a
 // multi-byte character; with slashes as the separator the same way.
 TEST(SplitPath, SplitsAtTheLastSeparatorBeforeTheLastCharacter) {
-  const std::string rows[][3] = {{"A:\\X.SU0", "X.SU0", "A:\\"},
-                                 {"C:\\QEB\\tmp\\S0307379.SUA", "S0307379.SUA", "C:\\QEB\\tmp\\"},
-                                 {"X.SUA", "X.SUA", ""},
-                                 {"C:\\DIR\\", "DIR\\", "C:\\"},
-                                 {"\\X", "X", "\\"},
-                                 {"\\", "\\", ""},
-                                 {"", "", ""},
-                                 {"\\\\", "\\", "\\"},
-                                 {"C:\\a\\\\b", "b", "C:\\a\\\\"},
-                                 {"C:/DIR/X.SUA", "C:/DIR/X.SUA", ""},
-                                 {"C:\\DIR/X.SUA", "DIR/X.SUA", "C:\\"},
-                                 {"C:\\Año\\Señal.SUA", "Señal.SUA", "C:\\Año\\"}};
+  // clang-format off
+  const std::string rows[][3] = {
+      {"A:\\X.SU0", "X.SU0", "A:\\"}, {"C:\\QEB\\tmp\\S0307379.SUA", "S0307379.SUA", "C:\\QEB\\tmp\\"},
+      {"X.SUA", "X.SUA", ""}, {"C:\\DIR\\", "DIR\\", "C:\\"}, {"\\X", "X", "\\"}, {"\\", "\\", ""},
+      {"", "", ""}, {"\\\\", "\\", "\\"}, {"C:\\a\\\\b", "b", "C:\\a\\\\"},
+      {"C:/DIR/X.SUA", "C:/DIR/X.SUA", ""}, {"C:\\DIR/X.SUA", "DIR/X.SUA", "C:\\"},
+      {"C:\\Año\\Señal.SUA", "Señal.SUA", "C:\\Año\\"}};
+  // clang-format on
   const auto slashes = [](std::string text) {
     std::replace(text.begin(), text.end(), '\\', '/');
     return text;
@@ -70,14 +66,12 @@ TEST(FGExisteArch, FilesThatOpenOrHoldDataArePresent) {
   TempFolder folder;
   const std::string full = folder.Write("lleno.sua", "06 datos"),
                     empty = folder.Write("vacio.sua", "");
+  // clang-format off
   const std::pair<std::string, bool> rows[] = {
-      {full, true},
-      {empty, true},
-      {folder.Path("no-existe.sua"), false},
-      {folder.Path("sin-carpeta") + kPathSeparator + "x.sua", false},
-      {folder.Root(), false},
-      {"", false},
-      {folder.Root() + kPathSeparator + "\xFF\xFE.sua", false}};
+      {full, true}, {empty, true}, {folder.Path("no-existe.sua"), false}, {folder.Root(), false},
+      {folder.Path("sin-carpeta") + kPathSeparator + "x.sua", false}, {"", false},
+      {folder.Root() + kPathSeparator + "\xFF\xFE.sua", false}};  // no UTF-8
+  // clang-format on
   for (const auto& [path, present] : rows) EXPECT_EQ(FGExisteArch(path), present) << path;
   const auto answer = [](const std::string& path) {
     return [path] { return std::string(FGExisteArch(path) ? "present" : "absent"); };

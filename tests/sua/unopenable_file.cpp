@@ -55,21 +55,14 @@ std::string RunInChild(const std::function<void()>& setup,
     } catch (const std::exception& error) {
       answer = std::string("exception in the child: ") + error.what();
     }
-    for (size_t done = 0; done < answer.size();) {
-      const ssize_t n = write(ends[1], answer.data() + done, answer.size() - done);
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
+    for (ssize_t n, done = 0; done < ssize_t(answer.size()); done += n)
+      if ((n = write(ends[1], answer.data() + done, answer.size() - done)) <= 0) break;
     _exit(0);  // no exit handlers of the test runner in the child
   }
   close(ends[1]);
   std::string answer;
   char buffer[4096];
-  for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) != 0;)
-    if (n > 0)
-      answer.append(buffer, static_cast<size_t>(n));
-    else if (errno != EINTR)
-      break;
+  for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, n);
   close(ends[0]);
   int status = 0;
   while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
