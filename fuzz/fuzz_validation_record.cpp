@@ -48,8 +48,7 @@ std::string Positions(std::string_view tail, size_t first, size_t length) {
 }
 
 std::string Text(const ValidationFields& f) {
-  return f.RutaApp + '|' + f.TituloApp + '|' + std::to_string(f.DiscosLeidos) + '|' +
-         std::to_string(f.RegValDiscos) + '|' + f.RegValErroneo + '|' + f.RegValIdent + '|' +
+  return std::to_string(f.RegValDiscos) + '|' + f.RegValErroneo + '|' + f.RegValIdent + '|' +
          f.RegValCodigo + '|' + f.RegValInicial + '|' + f.RegValClave;
 }
 
@@ -109,8 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view name =
       size > kTail ? input.substr(kTail, 64) : input.substr(size - std::min<size_t>(size, 12));
   ValidationFields previous;
-  previous.RutaApp = "/programa/", previous.TituloApp = "Cuotas IMSS (SUA)";
-  previous.DiscosLeidos = 2, previous.RegValDiscos = 3, previous.RegValErroneo = "anterior";
+  previous.RegValDiscos = 3, previous.RegValErroneo = "anterior";
   previous.RegValIdent = "AB3DEF7H9JK", previous.RegValCodigo = "XX0307";
   previous.RegValInicial = "Sabc", previous.RegValClave = "CLAVE-ANTERIOR-0001";
   CheckExtraction(tail, previous);
