@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "base/utf8.h"
+
 namespace qeb {
 namespace {
 
@@ -24,6 +26,13 @@ TEST(CodePage, EveryByteIsOneCharacterOfItsCodePage) {
   for (size_t i = 0; i < in437.size(); ++i) EXPECT_EQ(cp437[bytes437[i]], in437[i]) << i;
   EXPECT_EQ(Cp1252ToUtf8("A\xF1o"), "Año");
   EXPECT_EQ(Cp437ToUtf8("A\xA4o"), "Año");
+}
+
+// Each length of encoding, at its first and last code point.
+TEST(AppendUtf8, EncodesInAsFewBytesAsTheCodeNeeds) {
+  std::string out;
+  for (const char32_t code : {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF}) AppendUtf8(code, out);
+  EXPECT_EQ(out, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
 }
 
 // Broken bytes each become a lone low surrogate of their own value.

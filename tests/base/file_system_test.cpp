@@ -32,6 +32,7 @@ std::string Outcome(const std::function<void()>& step) {
 
 TEST(FileSystem, AnswersForEachKindOfPath) {
   TempFolder folder;
+  const std::filesystem::path here = std::filesystem::current_path();
   const std::string file = folder.Write("a.sua", "abc"), sub = folder.Write("sub/b.sua", "b");
   const std::string dir = folder.Path("sub"), missing = folder.Path("missing.sua");
   // Folder, regular file, anything, size (9 for none) of a file, a folder, a missing path, "".
@@ -56,9 +57,19 @@ TEST(FileSystem, AnswersForEachKindOfPath) {
       {Outcome([&] { fs::ReplaceFile(folder.Path("c.sua"), file); }), "ok"},
       {ReadAll(file), "b"},
       {Outcome([&] { fs::DeleteFile(file); }), "ok"},
-      {std::to_string(Exists(file)), "0"}};
+      {std::to_string(Exists(file)), "0"},
+      {Outcome([&] { fs::SetCurrentFolder(dir); }), "ok"},
+      {std::to_string(fs::CurrentFolder() == dir), "1"},
+      {Outcome([&] { fs::SetCurrentFolder(missing); }), std::to_string(ENOENT)}};
   // clang-format on
   for (const auto& [actual, expected] : rows) EXPECT_EQ(actual, expected);
+  fs::File opened = fs::File::Open(folder.Path("c.sua"), fs::File::Mode::kWrite);
+  opened.Write("abcd", 4);
+  const uint64_t end = opened.Tell();
+  opened.Seek(0);
+  EXPECT_EQ(std::to_string(end) + std::to_string(opened.Tell()) + std::to_string(opened.Size()),
+            "404");
+  std::filesystem::current_path(here);
 }
 
 TEST(CopyFile, ReplacesTheDestinationWithAWritableCopyAndLeavesNoPartialFile) {
