@@ -4,36 +4,50 @@
 
 #include <set>
 
+#include "base/utf8.h"
+
 namespace qeb {
 namespace {
 
-TEST(Cp1252ToUtf8, EveryByteIsOneCharacter) {
+TEST(CodePage, EveryByteIsOneCharacterOfItsCodePage) {
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
-  const std::u16string wide = Utf8ToUtf16(Cp1252ToUtf8(all));
-  ASSERT_EQ(wide.size(), 256u);
-  EXPECT_EQ(std::set<char16_t>(wide.begin(), wide.end()).size(), 256u);
-  EXPECT_EQ(wide[0x41], u'A');
-  EXPECT_EQ(wide[0x80], u'€');
-  EXPECT_EQ(wide[0x81], 0x81);  // undefined in 1252
-  EXPECT_EQ(wide[0x8A], u'Š');
-  EXPECT_EQ(wide[0x9F], u'Ÿ');
-  EXPECT_EQ(wide[0xD1], u'Ñ');
-  EXPECT_EQ(wide[0xFF], u'ÿ');
+  const std::u16string cp1252 = Utf8ToUtf16(Cp1252ToUtf8(all)),
+                       cp437 = Utf8ToUtf16(Cp437ToUtf8(all));
+  ASSERT_EQ(cp1252.size(), 256u);
+  ASSERT_EQ(cp437.size(), 256u);
+  EXPECT_EQ(std::set<char16_t>(cp1252.begin(), cp1252.end()).size(), 256u);
+  EXPECT_EQ(std::set<char16_t>(cp437.begin(), cp437.end()).size(), 256u);
+  // 0x81 is undefined in 1252 and keeps its value.
+  const std::u16string in1252 = u"A€\x81ŠŸÑÿ", in437 = u"AÇüÅÑ▒ßÿ\u00A0";
+  const int bytes1252[] = {0x41, 0x80, 0x81, 0x8A, 0x9F, 0xD1, 0xFF};
+  const int bytes437[] = {0x41, 0x80, 0x81, 0x8F, 0xA5, 0xB1, 0xE1, 0x98, 0xFF};
+  for (size_t i = 0; i < in1252.size(); ++i) EXPECT_EQ(cp1252[bytes1252[i]], in1252[i]) << i;
+  for (size_t i = 0; i < in437.size(); ++i) EXPECT_EQ(cp437[bytes437[i]], in437[i]) << i;
   EXPECT_EQ(Cp1252ToUtf8("A\xF1o"), "Año");
+  EXPECT_EQ(Cp437ToUtf8("A\xA4o"), "Año");
+  // Back to 1252: characters it lacks become '?', broken bytes are themselves again.
+  EXPECT_EQ(Utf8ToCp1252("A€ŸÑÿ\x81☺\xFF"), "A\x80\x9F\xD1\xFF\x81?\xFF");
 }
 
+// Each length of encoding, at its first and last code point.
+TEST(AppendUtf8, EncodesInAsFewBytesAsTheCodeNeeds) {
+  std::string out;
+  for (const char32_t code : {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF}) AppendUtf8(code, out);
+  EXPECT_EQ(out, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
+}
+
+// Broken bytes each become a lone low surrogate of their own value.
 TEST(Utf8ToUtf16, DecodesAndKeepsBrokenBytesApart) {
-  EXPECT_EQ(Utf8ToUtf16("Año €"), u"Año €");
-  EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), u"\U0001F600");
-  EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80").size(), 2u);
-  // A stray continuation byte, a cut sequence and an overlong form.
-  EXPECT_EQ(Utf8ToUtf16("a\x80"
-                        "b"),
-            (std::u16string{u'a', 0xDC80, u'b'}));
-  EXPECT_EQ(Utf8ToUtf16("\xC3"), (std::u16string{0xDCC3}));
-  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), (std::u16string{0xDCC0, 0xDCAF}));
-  EXPECT_NE(Utf8ToUtf16("\xFE"), Utf8ToUtf16("\xFF"));
+  const std::pair<std::string, std::u16string> rows[] = {{"Año €", u"Año €"},
+                                                         {"\xF0\x9F\x98\x80", u"\U0001F600"},
+                                                         {"a\x80"
+                                                          "b",
+                                                          {u'a', 0xDC80, u'b'}},
+                                                         {"\xC3", {0xDCC3}},
+                                                         {"\xC0\xAF", {0xDCC0, 0xDCAF}},
+                                                         {"\xFE\xFF", {0xDCFE, 0xDCFF}}};
+  for (const auto& [utf8, utf16] : rows) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
 }
 
 // Zip entry names: the Spanish letters where code page 437 has them, '_' for
@@ -59,11 +73,13 @@ TEST(Utf8ToCp437, WritesTheLettersOfTheCodePageAndAnUnderscoreForTheRest) {
 }
 
 TEST(EqualIgnoringCase, FoldsTheLettersOfTheCodePage) {
-  EXPECT_TRUE(EqualIgnoringCase(u"c:\\qeb\\año\\x.sua", u"C:\\QEB\\AÑO\\X.SUA"));
-  EXPECT_TRUE(EqualIgnoringCase(u"ÿšœž", u"ŸŠŒŽ"));
-  EXPECT_FALSE(EqualIgnoringCase(u"÷", u"×"));
-  EXPECT_FALSE(EqualIgnoringCase(u"ab", u"abc"));
-  EXPECT_FALSE(EqualIgnoringCase(u"a/b", u"a\\b"));
+  const std::tuple<std::u16string, std::u16string, bool> rows[] = {
+      {u"c:\\qeb\\año\\x.sua", u"C:\\QEB\\AÑO\\X.SUA", true},
+      {u"ÿšœž", u"ŸŠŒŽ", true},
+      {u"÷", u"×", false},
+      {u"ab", u"abc", false},
+      {u"a/b", u"a\\b", false}};
+  for (const auto& [a, b, equal] : rows) EXPECT_EQ(EqualIgnoringCase(a, b), equal);
 }
 
 }  // namespace

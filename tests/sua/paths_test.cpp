@@ -3,146 +3,81 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "base/path_separator.h"
 #include "base/run_error.h"
-#include "temp_folder.h"
-#include "unopenable_file.h"
+#include "fixture.h"
 
 namespace qeb {
 namespace {
 
-using testing_sua::TempFolder;
+using namespace testing_sua;
 
-struct SplitCase {
-  std::string ruta;
-  std::string nombre;
-  std::string directorio;
-};
-void PrintTo(const SplitCase& c, std::ostream* out) {
-  *out << '"' << c.ruta << '"';
-}
-
-std::string WithSlashes(std::string text) {
-  std::replace(text.begin(), text.end(), '\\', '/');
-  return text;
-}
-
-const std::vector<SplitCase> kSplitCases{
-    {"A:\\X.SU0", "X.SU0", "A:\\"},
-    {"C:\\QEB\\tmp\\S0307379.SUA", "S0307379.SUA", "C:\\QEB\\tmp\\"},
-    {"X.SUA", "X.SUA", ""},
-    // The last character is never the separator.
-    {"C:\\DIR\\", "DIR\\", "C:\\"},
-    {"\\X", "X", "\\"},
-    {"\\", "\\", ""},
-    {"", "", ""},
-    {"X", "X", ""},
-    {"\\\\", "\\", "\\"},
-    {"C:\\a\\\\b", "b", "C:\\a\\\\"},
-    // Only the separator splits.
-    {"C:/DIR/X.SUA", "C:/DIR/X.SUA", ""},
-    {"C:\\DIR/X.SUA", "DIR/X.SUA", "C:\\"},
-    // Multi-byte characters are never cut.
-    {"C:\\Año\\Señal.SUA", "Señal.SUA", "C:\\Año\\"},
-};
-
-class SplitPathCases : public testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitPathCases, SplitsAtTheLastBackslashBeforeTheLastCharacter) {
-  const SplitCase& c = GetParam();
-  std::string nombre = "old", directorio = "old";
-  SplitPath(c.ruta, '\\', nombre, directorio);
-  EXPECT_EQ(nombre, c.nombre);
-  EXPECT_EQ(directorio, c.directorio);
-  EXPECT_EQ(directorio + nombre, c.ruta);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, SplitPathCases, testing::ValuesIn(kSplitCases));
-
-TEST(SplitPath, SplitsTheSameWayAtSlashesWhenTheyAreTheSeparator) {
-  for (const SplitCase& c : kSplitCases) {
-    if (c.ruta.find('/') != std::string::npos) continue;  // slashes of its own
-    SCOPED_TRACE(c.ruta);
-    std::string nombre = "old", directorio = "old";
-    SplitPath(WithSlashes(c.ruta), '/', nombre, directorio);
-    EXPECT_EQ(nombre, WithSlashes(c.nombre));
-    EXPECT_EQ(directorio, WithSlashes(c.directorio));
+// Splits at the last separator before the last character, never cutting a
+// multi-byte character; with slashes as the separator the same way.
+TEST(SplitPath, SplitsAtTheLastSeparatorBeforeTheLastCharacter) {
+  // clang-format off
+  const std::string rows[][3] = {
+      {"A:\\X.SU0", "X.SU0", "A:\\"}, {"C:\\QEB\\tmp\\S0307379.SUA", "S0307379.SUA", "C:\\QEB\\tmp\\"},
+      {"X.SUA", "X.SUA", ""}, {"C:\\DIR\\", "DIR\\", "C:\\"}, {"\\X", "X", "\\"}, {"\\", "\\", ""},
+      {"", "", ""}, {"\\\\", "\\", "\\"}, {"C:\\a\\\\b", "b", "C:\\a\\\\"},
+      {"C:/DIR/X.SUA", "C:/DIR/X.SUA", ""}, {"C:\\DIR/X.SUA", "DIR/X.SUA", "C:\\"},
+      {"C:\\Año\\Señal.SUA", "Señal.SUA", "C:\\Año\\"}};
+  // clang-format on
+  const auto slashes = [](std::string text) {
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return text;
+  };
+  for (const auto& [ruta, nombre, directorio] : rows) {
+    std::string n = "old", d = "old";
+    SplitPath(ruta, '\\', n, d);
+    EXPECT_EQ(n + "|" + d, nombre + "|" + directorio) << ruta;
+    if (ruta.find('/') != std::string::npos) continue;
+    SplitPath(slashes(ruta), '/', n, d);
+    EXPECT_EQ(n + "|" + d, slashes(nombre) + "|" + slashes(directorio)) << ruta;
   }
-}
-
-TEST(SplitPath, OutputsMayBeTheStringBeingSplit) {
-  std::string text = "A:\\X.SU0";
-  std::string folder;
+  std::string text = "A:\\X.SU0", folder, other = text, name;  // outputs may be the input
   SplitPath(text, '\\', text, folder);
-  EXPECT_EQ(text, "X.SU0");
-  EXPECT_EQ(folder, "A:\\");
-
-  std::string other = "A:\\X.SU0";
-  std::string name;
   SplitPath(other, '\\', name, other);
-  EXPECT_EQ(name, "X.SU0");
-  EXPECT_EQ(other, "A:\\");
+  EXPECT_EQ(text + "|" + folder + "|" + name + "|" + other, "X.SU0|A:\\|X.SU0|A:\\");
+  std::string sep(1, kPathSeparator);
+  FGSeparaRuta("root" + sep + "tmp" + sep + "S0307379.SU0", name, folder);
+  EXPECT_EQ(name + "|" + folder, "S0307379.SU0|root" + sep + "tmp" + sep);
 }
 
 TEST(SplitPath, PathsBeyond32767CharactersOverflow) {
-  std::string nombre, directorio;
-  const std::string longest = "C:\\" + std::string(32767 - 3, 'x');
-  SplitPath(longest, '\\', nombre, directorio);
-  EXPECT_EQ(directorio, "C:\\");
-
-  try {
-    SplitPath(longest + "x", '\\', nombre, directorio);
-    FAIL() << "a path of 32768 characters must overflow";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.number(), kErrOverflow);
-  }
-  EXPECT_EQ(directorio, "C:\\") << "a failed split leaves the outputs alone";
-}
-
-TEST(SplitPath, LengthIsCountedInCharactersNotBytes) {
-  std::string nombre, directorio;
-  std::string ene;  // 32767 two-byte characters
+  std::string ene, nombre = "old", directorio = "old";
   for (int i = 0; i < 32767; ++i) ene += "ñ";
-  EXPECT_NO_THROW(SplitPath(ene, '\\', nombre, directorio));
-  EXPECT_EQ(nombre, ene);
-  EXPECT_THROW(SplitPath(ene + "ñ", '\\', nombre, directorio), RunError);
+  for (const std::string& ruta : {"C:\\" + std::string(32764, 'x'), ene}) {
+    EXPECT_NO_THROW(SplitPath(ruta, '\\', nombre, directorio));
+    EXPECT_EQ(directorio + nombre, ruta);
+    try {
+      SplitPath(ruta + "x", '\\', nombre, directorio);
+      ADD_FAILURE() << "no overflow";
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.number(), kErrOverflow);
+    }
+    EXPECT_EQ(directorio + nombre, ruta) << "a failed split leaves the outputs alone";
+  }
 }
 
-TEST(FGSeparaRuta, SplitsAtThePlatformsSeparator) {
-  const std::string sep(1, kPathSeparator);
-  std::string nombre, directorio;
-  FGSeparaRuta("root" + sep + "tmp" + sep + "S0307379.SU0", nombre, directorio);
-  EXPECT_EQ(nombre, "S0307379.SU0");
-  EXPECT_EQ(directorio, "root" + sep + "tmp" + sep);
-}
-
-TEST(FGExisteArch, FilesThatOpenArePresentEvenWhenEmpty) {
+// A file is present when it opens, or, when it cannot be opened, when it holds data.
+TEST(FGExisteArch, FilesThatOpenOrHoldDataArePresent) {
   TempFolder folder;
-  EXPECT_TRUE(FGExisteArch(folder.Write("lleno.sua", "06 datos")));
-  EXPECT_TRUE(FGExisteArch(folder.Write("vacio.sua", "")));
-}
-
-TEST(FGExisteArch, MissingFilesFoldersAndTheEmptyPathAreNot) {
-  TempFolder folder;
-  EXPECT_FALSE(FGExisteArch(folder.Path("no-existe.sua")));
-  EXPECT_FALSE(FGExisteArch(folder.Path("sin-carpeta") + kPathSeparator + "x.sua"));
-  EXPECT_FALSE(FGExisteArch(folder.Root()));
-  EXPECT_FALSE(FGExisteArch(""));
-  EXPECT_FALSE(FGExisteArch(folder.Root() + kPathSeparator + "\xFF\xFE.sua"));  // no UTF-8
-}
-
-// A file that cannot be opened counts as present exactly when it holds data.
-TEST(FGExisteArch, UnopenableFilesArePresentWhenTheyHoldData) {
-  TempFolder folder;
-  const std::string full = folder.Write("lleno.sua", "06 datos");
-  const std::string empty = folder.Write("vacio.sua", "");
+  const std::string full = folder.Write("lleno.sua", "06 datos"),
+                    empty = folder.Write("vacio.sua", "");
+  // clang-format off
+  const std::pair<std::string, bool> rows[] = {
+      {full, true}, {empty, true}, {folder.Path("no-existe.sua"), false}, {folder.Root(), false},
+      {folder.Path("sin-carpeta") + kPathSeparator + "x.sua", false}, {"", false},
+      {folder.Root() + kPathSeparator + "\xFF\xFE.sua", false}};  // no UTF-8
+  // clang-format on
+  for (const auto& [path, present] : rows) EXPECT_EQ(FGExisteArch(path), present) << path;
   const auto answer = [](const std::string& path) {
-    return [path] { return std::string(FGExisteArch(path) ? "true" : "false"); };
+    return [path] { return std::string(FGExisteArch(path) ? "present" : "absent"); };
   };
-  EXPECT_EQ(testing_sua::WhileUnopenable(folder.Root(), full, answer(full)), "true");
-  EXPECT_EQ(testing_sua::WhileUnopenable(folder.Root(), empty, answer(empty)), "false");
+  EXPECT_EQ(WhileUnopenable(folder.Root(), full, answer(full)), "present");
+  EXPECT_EQ(WhileUnopenable(folder.Root(), empty, answer(empty)), "absent");
 }
 
 }  // namespace

@@ -4,120 +4,53 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
-#include "base/file_system.h"
 #include "base/run_error.h"
-#include "temp_folder.h"
+#include "fixture.h"
 
 namespace qeb {
 namespace {
 
-using testing_sua::TempFolder;
+using namespace testing_sua;
 
-long ErrorOfRead(SuaTextFile& file, size_t count, std::string& text) {
-  try {
-    file.Read(count, text);
-    return 0;
-  } catch (const RunError& error) {
-    return error.number();
+// Steps on one file: "@n" moves to position n, a number reads that many
+// characters, "+" adds "def" to the file and "~n" cuts it to n bytes while it
+// is open. After each step: the text read ("ok" for the other steps), the
+// position and whether the data is at its end; or the error's number, the
+// text kept and whether the data is at its end.
+TEST(SuaTextFile, ReadsFromPositionOneUpToTheFirstMarkOfTheDataItOpenedWith) {
+  const struct Row {
+    std::string data, steps, expected;
+  } rows[] = {{"0123456789", "4 @9 2", "0123 5 -; ok 9 -; 89 11 end; "},
+              {"0123456789", "@8 4 @20 1", "ok 8 -; 62/kept -; ok 20 end; 62/kept end; "},
+              {"abc" + kMark + "def" + kMark, "4 @1 3 @5 3",
+               "62/kept -; ok 1 -; abc 4 end; ok 5 -; def 8 end; "},
+              {"", "@1 1", "ok 1 end; 62/kept end; "},
+              {"abc", "@0 2", "5/kept -; ab 3 -; "},
+              {"abc", "+ 3 1", "ok 1 -; abc 4 end; 62/abc end; "},
+              {"abcdef", "~3 3 3", "ok 1 -; abc 4 -; 62/abc -; "}};
+  TempFolder folder;
+  for (const Row& row : rows) {
+    const std::string path = folder.Write("a.sua", row.data);
+    SuaTextFile file(path);
+    EXPECT_EQ(file.Length(), row.data.size());
+    std::string said, text = "kept", step, what;
+    for (std::istringstream steps(row.steps); steps >> step;) {
+      try {
+        what = "ok";
+        if (step[0] == '@') file.SetPosition(std::stoul(step.substr(1)));
+        if (step[0] == '~') std::filesystem::resize_file(path, std::stoul(step.substr(1)));
+        if (step[0] == '+') std::ofstream(path, std::ios::binary | std::ios::app) << "def";
+        if (std::isdigit(step[0])) file.Read(std::stoul(step), text), what = text;
+      } catch (const RunError& error) {
+        said += std::to_string(error.number()) + "/" + text + (file.AtEnd() ? " end; " : " -; ");
+        continue;
+      }
+      said += what + " " + std::to_string(file.Position()) + (file.AtEnd() ? " end; " : " -; ");
+    }
+    EXPECT_EQ(said, row.expected) << row.steps;
   }
-}
-
-TEST(SuaTextFile, ReadsCharactersInOrderFromPositionOne) {
-  TempFolder folder;
-  SuaTextFile file(folder.Write("a.sua", "0123456789"));
-  EXPECT_EQ(file.Length(), 10u);
-  EXPECT_EQ(file.Position(), 1u);
-  std::string text;
-  file.Read(4, text);
-  EXPECT_EQ(text, "0123");
-  EXPECT_EQ(file.Position(), 5u);
-  file.SetPosition(9);
-  file.Read(2, text);
-  EXPECT_EQ(text, "89");
-  EXPECT_TRUE(file.AtEnd());
-}
-
-TEST(SuaTextFile, ReadingPastTheEndFailsAndKeepsTheText) {
-  TempFolder folder;
-  SuaTextFile file(folder.Write("a.sua", "0123456789"));
-  std::string text = "before";
-  file.SetPosition(8);
-  EXPECT_EQ(ErrorOfRead(file, 4, text), kErrPastEndOfFile);
-  EXPECT_EQ(text, "before");
-  file.SetPosition(20);
-  EXPECT_TRUE(file.AtEnd());
-  EXPECT_EQ(ErrorOfRead(file, 1, text), kErrPastEndOfFile);
-}
-
-TEST(SuaTextFile, TheFirstEndOfDataMarkEndsTheData) {
-  TempFolder folder;
-  SuaTextFile file(folder.Write("mark-inside.sua", std::string("abc\x1A"
-                                                               "def\x1A",
-                                                               8)));
-  std::string text = "before";
-  EXPECT_EQ(ErrorOfRead(file, 4, text), kErrPastEndOfFile);
-  EXPECT_EQ(text, "before");
-  file.SetPosition(1);
-  file.Read(3, text);
-  EXPECT_EQ(text, "abc");
-  EXPECT_TRUE(file.AtEnd());
-  // Characters after the mark are there when asked for by position.
-  file.SetPosition(5);
-  EXPECT_FALSE(file.AtEnd());
-  file.Read(3, text);
-  EXPECT_EQ(text, "def");
-  EXPECT_TRUE(file.AtEnd());
-}
-
-TEST(SuaTextFile, PositionsStartAtOne) {
-  TempFolder folder;
-  SuaTextFile file(folder.Write("a.sua", "abc"));
-  try {
-    file.SetPosition(0);
-    FAIL() << "position 0 does not exist";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.number(), kErrInvalidArgument);
-  }
-}
-
-TEST(SuaTextFile, AnEmptyFileIsAtItsEnd) {
-  TempFolder folder;
-  SuaTextFile file(folder.Write("empty.sua", ""));
-  EXPECT_TRUE(file.AtEnd());
-  std::string text;
-  EXPECT_EQ(ErrorOfRead(file, 1, text), kErrPastEndOfFile);
-}
-
-TEST(SuaTextFile, DataAddedAfterOpeningIsNotRead) {
-  TempFolder folder;
-  const std::string path = folder.Write("grows.sua", "abc");
-  SuaTextFile file(path);
-  {
-    std::ofstream more(fs::ToPath(path), std::ios::binary | std::ios::app);
-    more << "def";
-  }
-  std::string text;
-  file.Read(3, text);
-  EXPECT_TRUE(file.AtEnd());
-  EXPECT_EQ(ErrorOfRead(file, 1, text), kErrPastEndOfFile);
-}
-
-TEST(SuaTextFile, DataCutShortWhileOpenIsAFailedReadNotTheEnd) {
-  TempFolder folder;
-  const std::string path = folder.Write("cut-short.sua", "abcdef");
-  SuaTextFile file(path);
-  std::filesystem::resize_file(fs::ToPath(path), 3);
-  std::string text;
-  file.Read(3, text);
-  EXPECT_EQ(text, "abc");
-  EXPECT_FALSE(file.AtEnd());
-  EXPECT_EQ(ErrorOfRead(file, 3, text), kErrPastEndOfFile);
-  EXPECT_EQ(text, "abc");
-}
-
-TEST(SuaTextFile, MissingFilesAndFoldersDoNotOpen) {
-  TempFolder folder;
   EXPECT_THROW(SuaTextFile(folder.Path("missing.sua")), RunError);
   EXPECT_THROW(SuaTextFile(folder.Root()), RunError);
 }

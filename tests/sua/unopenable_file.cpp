@@ -1,15 +1,13 @@
-#include "unopenable_file.h"
-
 #include <filesystem>
 #include <stdexcept>
 
 #include "base/file_error.h"
 #include "base/file_system.h"
+#include "fixture.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,96 +17,67 @@
 
 namespace qeb::testing_sua {
 
+#ifdef _WIN32
+
 std::string UnopenableErrorText() {
-#ifdef _WIN32
-  constexpr unsigned long kCode = 32;  // ERROR_SHARING_VIOLATION
-#else
-  constexpr unsigned long kCode = EACCES;
-#endif
-  return std::to_string(kCode) + " " + fs::SystemErrorText(kCode);
+  return "32 " + fs::SystemErrorText(32);  // ERROR_SHARING_VIOLATION
 }
 
-#ifdef _WIN32
-
-std::string WhileUnopenable(const std::string& /*folder*/, const std::string& path,
+std::string WhileUnopenable(const std::string&, const std::string& path,
                             const std::function<std::string()>& check) {
-  const std::wstring wide = fs::ToPath(path).wstring();
-  HANDLE held = CreateFileW(wide.c_str(), GENERIC_READ, /*share=*/0, /*security=*/nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, /*template=*/nullptr);
-  if (held == INVALID_HANDLE_VALUE)
-    return "cannot hold the file, error " + std::to_string(GetLastError());
-  std::string result;
-  try {
-    result = check();
-  } catch (...) {
-    CloseHandle(held);
-    throw;
-  }
-  CloseHandle(held);
-  return result;
+  HANDLE held = CreateFileW(fs::ToPath(path).wstring().c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held == INVALID_HANDLE_VALUE) return "cannot hold the file";
+  struct Release {
+    HANDLE handle;
+    ~Release() { CloseHandle(handle); }
+  } release{held};
+  return check();
 }
 
 #else
 
-namespace {
-
-constexpr uid_t kNobody = 65534;
-
-void WriteAll(int fd, const std::string& text) {
-  for (size_t done = 0; done < text.size();) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
+std::string UnopenableErrorText() {
+  return std::to_string(EACCES) + " " + fs::SystemErrorText(EACCES);
 }
-
-std::string ReadAll(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return text;
-    text.append(buffer, static_cast<size_t>(n));
-  }
-}
-
-}  // namespace
 
 std::string RunInChild(const std::function<void()>& setup,
                        const std::function<std::string()>& body) {
-  int pipe_ends[2];
-  if (pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
+  int ends[2];
+  if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = fork();
-  if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
-    close(pipe_ends[0]);
-    int code = 0;
+    close(ends[0]);
+    std::string answer;
     try {
       setup();
-      WriteAll(pipe_ends[1], body());
+      answer = body();
     } catch (const std::exception& error) {
-      WriteAll(pipe_ends[1], std::string("exception in the child: ") + error.what());
-      code = 1;
+      answer = std::string("exception in the child: ") + error.what();
     }
-    _exit(code);  // no exit handlers of the test runner in the child
+    for (ssize_t n, done = 0; done < ssize_t(answer.size()); done += n)
+      if ((n = write(ends[1], answer.data() + done, answer.size() - done)) <= 0) break;
+    _exit(0);  // no exit handlers of the test runner in the child
   }
-  close(pipe_ends[1]);
-  const std::string answer = ReadAll(pipe_ends[0]);
-  close(pipe_ends[0]);
+  close(ends[1]);
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, n);
+  close(ends[0]);
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return answer;
-  return "child ended with status " + std::to_string(status) + ": " + answer;
+  return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0
+             ? answer
+             : "child ended with status " + std::to_string(status) + ": " + answer;
 }
 
 std::string WhileUnopenable(const std::string& folder, const std::string& path,
                             const std::function<std::string()>& check) {
-  if (chmod(path.c_str(), 0) != 0) throw std::runtime_error("chmod failed");
+  constexpr uid_t kNobody = 65534;
   const bool root = geteuid() == 0;
-  if (root) {
-    // The child may write everything in the folder except the one file.
+  std::filesystem::permissions(path, std::filesystem::perms::none);
+  if (root) {  // the child may write everything in the folder but the one file
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
       if (lchown(entry.path().c_str(), kNobody, kNobody) != 0) throw std::runtime_error("chown");
     if (chown(folder.c_str(), kNobody, kNobody) != 0) throw std::runtime_error("chown");
