@@ -10,8 +10,8 @@
 
 #include <cerrno>
 
-#include "tools/sua_sample.h"
 #include "base/run_error.h"
+#include "tools/sua_sample.h"
 #include "zip/deflate_codec.h"
 #include "zip/zip_errors.h"
 #include "zip/zip_format.h"

@@ -169,8 +169,8 @@ inline std::string UnicodePath(const std::string& stored, const std::string& utf
   return field;
 }
 
-// Outside tools exist on the native build only; a missing one skips the test.
-// The command's standard output and error, and its exit status.
+// Outside tools exist on the native build only. The command's standard output and error, and its
+// exit status.
 inline std::pair<int, std::string> RunTool(const std::string& command) {
   std::pair<int, std::string> result{-1, ""};
 #ifndef _WIN32
@@ -184,9 +184,6 @@ inline std::pair<int, std::string> RunTool(const std::string& command) {
 #endif
   return result;
 }
-#define REQUIRE_TOOL(tool)                                                            \
-  if (::qeb::zip::testing_zip::RunTool("command -v " + std::string(tool)).first != 0) \
-  GTEST_SKIP() << (tool) << " is not available"
 inline std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
