@@ -1,20 +1,31 @@
 #pragma once
-// Real folders, files, archives and outside tools shared by the zip tests.
+// Data, in-memory streams, archives and outside tools shared by the zip tests.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/file_system.h"
+#include "base/run_error.h"
 #include "support/temp_folder.h"
+#include "zip/cifra_xor.h"
 #include "zip/streams.h"
+#include "zip/zip_component.h"
 #include "zip/zip_reader.h"
+#include "zip/zip_writer.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace qeb::zip::testing_zip {
-
 using test_support::Exists;
 using test_support::Hex;
 using test_support::ReadAll;
@@ -22,9 +33,30 @@ using test_support::TempFolder;
 
 // Pseudo-random bytes (deflate cannot shrink them), compressible text, and
 // text with stretches of noise (stored and compressed deflate blocks both).
-std::string RandomBytes(size_t length, uint32_t seed);
-std::string Text(size_t length, uint32_t seed);
-std::string Mixed(size_t length, uint32_t seed);
+inline std::string RandomBytes(size_t length, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::string bytes(length, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+inline std::string Text(size_t length, uint32_t seed) {
+  static const char* const kWords[] = {"cuota ",  "IMSS ",     "patron ", "0123456789 ",
+                                       "SUA\r\n", "registro ", "06",      "aportacion "};
+  std::mt19937 random(seed);
+  std::string text;
+  while (text.size() < length) text += kWords[random() % 8];
+  text.resize(length);
+  return text;
+}
+
+inline std::string Mixed(size_t length, uint32_t seed) {
+  std::string data;
+  while (data.size() < length)
+    data += seed % 3 == 2 ? RandomBytes(50'000, seed++) : Text(120'000, seed++);
+  data.resize(length);
+  return data;
+}
 
 class StringSink : public ByteSink {
  public:
@@ -37,7 +69,11 @@ class StringSink : public ByteSink {
 class StringSource : public EntrySource {
  public:
   explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
-  size_t Read(uint8_t* buffer, size_t count) override;
+  size_t Read(uint8_t* buffer, size_t count) override {
+    const size_t take = bytes_.copy(reinterpret_cast<char*>(buffer), count, at_);
+    at_ += take;
+    return take;
+  }
   void Rewind() override { at_ = 0; }
 
  private:
@@ -45,57 +81,113 @@ class StringSource : public EntrySource {
   size_t at_ = 0;
 };
 
-struct MemoryEntry {
-  std::string name;
-  std::string data;
-  std::string comment;
-};
 // An archive of the project's writer; names are taken unchecked, so hostile
 // ones can be made.
-std::string BuildArchive(const std::vector<MemoryEntry>& entries);
+struct MemoryEntry {
+  std::string name, data, comment;
+};
+inline std::string BuildArchive(const std::vector<MemoryEntry>& entries) {
+  TempFolder folder;
+  fs::File out = fs::File::Open(folder.Path("built.zip"), fs::File::Mode::kWrite);
+  ZipWriter writer(out);
+  for (const MemoryEntry& entry : entries) {
+    StringSource data(entry.data);
+    writer.AddFile({entry.name, entry.comment, {}}, data);
+  }
+  writer.Finish();
+  out.Close();
+  return ReadAll(folder.Path("built.zip"));
+}
 
 // Opens the archive and extracts every entry in memory.
 struct ReadBack {
   std::vector<ZipEntry> entries;
   std::vector<std::string> data;
 };
-ReadBack ReadArchive(const std::string& bytes);
+inline ReadBack ReadArchive(const std::string& bytes) {
+  MemoryArchive input({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  ZipReader reader(input);
+  ReadBack back{reader.entries(), {}};
+  for (const ZipEntry& entry : reader.entries()) {
+    StringSink sink;
+    if (!entry.IsFolder()) reader.Extract(entry, sink);
+    back.data.push_back(sink.bytes);
+  }
+  return back;
+}
 
 // The component packs `source` into `archive` the way the run does: the
 // handler, when there is one, sets the comment it makes (by default the
 // scrambled clave).
-inline constexpr const char* kClave = "0123456789ABCDEFGHI";
 using CommentMaker = std::function<std::string()>;
-std::string ScrambledClave();
+inline std::string ScrambledClave() {
+  return FGCifraXor("0123456789ABCDEFGHI", kLlaveComentario);
+}
 struct Packed {
   int32_t code = -1;  // a RunError out of Compress gives minus its number
   int handler_calls = 0;
-  std::string offered_comment;
-  std::string offered_source;
+  std::string offered;  // the comment, then the path
 };
-Packed Pack(const std::string& source, const std::string& archive,
-            const CommentMaker& comment = ScrambledClave);
+inline Packed Pack(const std::string& source, const std::string& archive,
+                   const CommentMaker& comment = ScrambledClave) {
+  Packed packed;
+  ZipComponent component;
+  component.SourceFiles = source;
+  component.ZipFilename = archive;
+  if (comment) {
+    component.PreZipFile = [&](std::string& offered, const std::string& path) {
+      ++packed.handler_calls;
+      packed.offered = offered + path;
+      offered = comment();
+    };
+  }
+  try {
+    packed.code = component.Compress();
+  } catch (const RunError& error) {
+    packed.code = static_cast<int32_t>(-error.number());
+  }
+  return packed;
+}
 
-// Outside tools exist on the native build only; a missing one skips the test.
-bool ToolAvailable(const std::string& tool);
-#define REQUIRE_TOOL(tool) \
-  if (!::qeb::zip::testing_zip::ToolAvailable(tool)) GTEST_SKIP() << (tool) << " is not available"
-struct ToolResult {
-  int status = -1;
-  std::string output;  // standard output and error
-};
-ToolResult RunTool(const std::string& command);
-std::string Quote(const std::string& text);
-// `text` with the first place of each marker replaced by its value.
-std::string Fill(std::string text, const std::vector<std::pair<std::string, std::string>>& values);
+// Little-endian numbers of `size` bytes.
+inline uint32_t Get(const std::string& bytes, size_t at, int size) {
+  uint32_t value = 0;
+  for (int i = size; i-- > 0;) value = value << 8 | static_cast<uint8_t>(bytes.at(at + i));
+  return value;
+}
+inline void Put(std::string& bytes, size_t at, int size, uint32_t value) {
+  for (int i = 0; i < size; ++i) bytes.at(at + i) = static_cast<char>(value >> 8 * i);
+}
 
 // The Info-ZIP Unicode Path extra field: version 1, the CRC-32 of the name
 // as stored, the UTF-8 name.
-std::string UnicodePath(const std::string& stored, const std::string& utf8);
+inline std::string UnicodePath(const std::string& stored, const std::string& utf8) {
+  std::string field = std::string("up\0\0\1", 5) + std::string(4, '\0') + utf8;
+  Put(field, 2, 2, static_cast<uint32_t>(5 + utf8.size()));
+  Put(field, 5, 4,
+      crc32(0, reinterpret_cast<const Bytef*>(stored.data()), static_cast<uInt>(stored.size())));
+  return field;
+}
 
-uint16_t ReadU16(const std::string& bytes, size_t at);
-uint32_t ReadU32(const std::string& bytes, size_t at);
-void PutU16(std::string& bytes, size_t at, uint16_t value);
-void PutU32(std::string& bytes, size_t at, uint32_t value);
+// Outside tools exist on the native build only. The command's standard output and error, and its
+// exit status.
+inline std::pair<int, std::string> RunTool(const std::string& command) {
+  std::pair<int, std::string> result{-1, ""};
+#ifndef _WIN32
+  FILE* pipe = popen(("LC_ALL=C.UTF-8; export LC_ALL; " + command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    result.second.append(buffer, got);
+  const int status = pclose(pipe);
+  result.first = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  return result;
+}
+inline std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
 
 }  // namespace qeb::zip::testing_zip
