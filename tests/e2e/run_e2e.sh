@@ -81,10 +81,7 @@ e2e_drive() {
 
 # --- Helpers for the scenarios' setup and check lines -------------------------
 
-gen() {  # FOLDER GEN_SUA_OPTIONS...
-  timeout $kRunDeadline wine "$e2e_build/tools/gen_sua.exe" --out "$(windows_path "$1")" "${@:2}" \
-    </dev/null >/dev/null 2>&1
-}
+gen() { timeout $kRunDeadline wine "$e2e_build/tools/gen_sua.exe" --out "$(windows_path "$1")" "${@:2}" </dev/null >/dev/null 2>&1; }
 
 # Sample diskettes, made once: $samples/SET/files.
 make_samples() {
@@ -174,9 +171,9 @@ e2e_main() {
   }
   echo "set-up: $((SECONDS - started))s (display, prefix, samples)"
 
-  local scenarios=("$@")
-  [ ${#scenarios[@]} -gt 0 ] || mapfile -t scenarios < <(sed -n 's/^== //p' "$e2e_here/scenarios.txt")
-  for name in "${scenarios[@]}"; do
+  # shellcheck disable=SC2046 # the names have no spaces
+  [ $# -gt 0 ] || set -- $(sed -n 's/^== //p' "$e2e_here/scenarios.txt")
+  for name; do
     t0=$SECONDS
     if run_scenario "$name"; then result=PASS passed=$((passed + 1)); else result=FAIL failed=$((failed + 1)); fi
     echo "$result $name ($((SECONDS - t0))s)"
