@@ -39,55 +39,45 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/wide_text.h"
 #include "tests/win32/window_probe.h"
 #include "ui/win32/handles.h"
-#include "base/wide_text.h"
 
 namespace {
 
-using qeb::probe::ItemText;
-using qeb::probe::WindowText;
-using qeb::ui::win32::ScopedSelection;
+using namespace qeb::probe;
 using qeb::ToUtf8Lenient;
 using qeb::ToWide;
-using qeb::ui::win32::UniqueBitmap;
 using qeb::ui::win32::UniqueKernelHandle;
-using qeb::ui::win32::UniqueMemoryDc;
 using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
 using namespace std::chrono_literals;
 
-constexpr milliseconds kStepWait{30000};
-// A second copy must end at once: this covers the start of a Wine process.
-constexpr milliseconds kSecondCopyWait{10000};
-constexpr milliseconds kPoll{25};
-constexpr milliseconds kFastPoll{5};
+constexpr auto kStepWait = 30s;
+constexpr auto kSecondCopyWait = 10s;  // covers the start of a Wine process
+constexpr auto kPoll = 25ms, kFastPoll = 5ms;
 constexpr UINT kCloseWait = 5000;  // milliseconds
 constexpr const wchar_t* kProgressClass = L"QEB_SUA.FMSG_SUA";
 constexpr int kProgressLabel = 1001;
 // Controls of the Open dialog: file type, "Look in" and file name.
-constexpr int kOpenFileTypeCombo = 0x470;
-constexpr int kOpenLookInCombo = 0x471;
-constexpr int kOpenFileNameControl = 0x47C;
+constexpr int kOpenFileTypeCombo = 0x470, kOpenLookInCombo = 0x471, kOpenFileName = 0x47C;
 
 struct StepFailure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
 std::string Quoted(const std::wstring& text) {
-  return std::string("\"").append(ToUtf8Lenient(text)).append("\"");
+  return "\"" + ToUtf8Lenient(text) + "\"";
 }
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  return name;
+bool HasClass(HWND window, const wchar_t* name) {
+  wchar_t found[256] = {};
+  GetClassNameW(window, found, 256);
+  return std::wstring(found) == name;
 }
 
 // The visible top-level windows of one process.
@@ -103,7 +93,7 @@ std::vector<HWND> VisibleWindowsOf(DWORD process_id) {
 }
 
 bool IsOpenDialog(HWND window) {
-  return GetDlgItem(window, kOpenFileNameControl) != nullptr;
+  return GetDlgItem(window, kOpenFileName) != nullptr;
 }
 
 // "Aceptar*,Cancelar": the box's buttons as drawn, left to right, without
@@ -115,26 +105,24 @@ std::string ButtonsOf(HWND box) {
     if (button == nullptr) continue;
     std::wstring text = WindowText(button);
     std::erase(text, L'&');
-    if (!buttons.empty()) buttons += ",";
-    buttons += ToUtf8Lenient(text);
+    buttons += (buttons.empty() ? "" : ",") + ToUtf8Lenient(text);
     if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) buttons += "*";
   }
   return buttons;
 }
 
-// The screen, in the 32-bit top-down form that `info` describes.
+// The screen as a 32-bit top-down bitmap (`info` tells its form).
 std::vector<uint32_t> ScreenPixels(BITMAPINFOHEADER info) {
   const HDC screen = GetDC(nullptr);
-  UniqueMemoryDc memory(CreateCompatibleDC(screen));
-  UniqueBitmap bitmap(CreateCompatibleBitmap(screen, info.biWidth, -info.biHeight));
-  {
-    ScopedSelection selection(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, info.biWidth, -info.biHeight, screen, 0, 0, SRCCOPY);
-  }
-  ReleaseDC(nullptr, screen);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, info.biWidth, -info.biHeight);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, info.biWidth, -info.biHeight, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
   std::vector<uint32_t> pixels(static_cast<size_t>(info.biWidth) * -info.biHeight);
-  GetDIBits(memory.get(), bitmap.get(), 0, -info.biHeight, pixels.data(),
-            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  GetDIBits(memory, bitmap, 0, -info.biHeight, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+            DIB_RGB_COLORS);
+  DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
   for (uint32_t& pixel : pixels) pixel |= 0xFF000000;  // opaque
   return pixels;
 }
@@ -142,18 +130,13 @@ std::vector<uint32_t> ScreenPixels(BITMAPINFOHEADER info) {
 // Saves the screen as a BMP file once it has stopped changing: windows that
 // have just appeared may still be painting.
 void SaveScreenShot(const std::filesystem::path& file) {
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof(info);
-  info.biWidth = GetSystemMetrics(SM_CXSCREEN);
-  info.biHeight = -GetSystemMetrics(SM_CYSCREEN);  // negative: rows top down
-  info.biPlanes = 1;
-  info.biBitCount = 32;  // BI_RGB: no colour table follows
-  std::vector<uint32_t> pixels = ScreenPixels(info);
-  for (const auto deadline = Clock::now() + 3s; Clock::now() < deadline;) {
+  // Negative height: rows top down; BI_RGB: no colour table follows.
+  BITMAPINFOHEADER info{sizeof(info), GetSystemMetrics(SM_CXSCREEN), -GetSystemMetrics(SM_CYSCREEN),
+                        1, 32};
+  std::vector<uint32_t> pixels = ScreenPixels(info), again;
+  for (const auto deadline = Clock::now() + 3s; Clock::now() < deadline; pixels.swap(again)) {
     std::this_thread::sleep_for(150ms);
-    std::vector<uint32_t> again = ScreenPixels(info);
-    if (again == pixels) break;
-    pixels = std::move(again);
+    if ((again = ScreenPixels(info)) == pixels) break;
   }
   const auto size = static_cast<DWORD>(pixels.size() * sizeof(uint32_t));
   const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
@@ -161,23 +144,8 @@ void SaveScreenShot(const std::filesystem::path& file) {
   std::ofstream out(file, std::ios::binary);
   out.write(reinterpret_cast<const char*>(&header), sizeof(header));
   out.write(reinterpret_cast<const char*>(&info), sizeof(info));
-  out.write(reinterpret_cast<const char*>(pixels.data()), size);
-  if (!out) throw StepFailure("cannot write the shot");
-}
-
-UniqueKernelHandle Launch(const std::wstring& program, DWORD* process_id) {
-  const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
-  std::wstring command_line = L"\"" + program + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(program.c_str(), command_line.data(), /*process_security=*/nullptr,
-                      /*thread_security=*/nullptr, /*inherit=*/FALSE, /*flags=*/0,
-                      /*environment=*/nullptr, folder.c_str(), &startup, &info))
-    throw StepFailure("cannot start the program, error " + std::to_string(GetLastError()));
-  CloseHandle(info.hThread);
-  *process_id = info.dwProcessId;
-  return UniqueKernelHandle(info.hProcess);
+  if (!out.write(reinterpret_cast<const char*>(pixels.data()), size))
+    throw StepFailure("cannot write the shot");
 }
 
 class Driver {
@@ -185,91 +153,99 @@ class Driver {
   Driver(std::wstring program, std::filesystem::path shots)
       : program_(std::move(program)), shots_(std::move(shots)) {}
   ~Driver() {
-    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
-      TerminateProcess(process_.get(), 99);
+    if (process_ && !Ended(process_)) TerminateProcess(process_.get(), 99);
   }
 
   // Plays one step; returns what the report says of it after its name.
   std::string Run(const std::string& step, const std::string& argument) {
-    if (step == "start") {
-      process_ = Launch(program_, &process_id_);
-      return "";
-    }
+    if (step == "start") return process_ = Launch(&process_id_), "";
     if (step == "start-second") return StartSecond();
-    if (step == "box") return Box();
-    if (step == "dialog") return Dialog();
+    if (step == "box" || step == "dialog") return BoxOrDialog(step == "dialog");
     if (step == "answer") return Answer(argument);
     if (step == "choose") {
       if (!IsOpenDialog(Current()) ||
-          !SetDlgItemTextW(Current(), kOpenFileNameControl, ToWide(argument).c_str()) ||
-          !qeb::probe::PressButton(Current(), IDOK))
+          !SetDlgItemTextW(Current(), kOpenFileName, ToWide(argument).c_str()) ||
+          !PressButton(Current(), IDOK))
         throw StepFailure("cannot choose in an Open dialog");
       return argument;
     }
     if (step == "progress") return Progress();
     if (step == "progress-while-working") return ProgressWhileWorking();
-    if (step == "lock") return Lock(argument);
-    if (step == "shot") {
-      SaveScreenShot(shots_ / (ToWide(argument) + L".bmp"));
+    if (step == "lock") {
+      locks_.emplace_back(CreateFileW(ToWide(argument).c_str(), GENERIC_READ, /*share=*/0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!locks_.back()) throw StepFailure("cannot lock, error " + Number(GetLastError()));
       return argument;
     }
+    if (step == "shot") return SaveScreenShot(shots_ / (ToWide(argument) + L".bmp")), argument;
     if (step == "exit") return Exit();
     throw StepFailure("unknown step");
   }
 
  private:
-  std::string StartSecond() {
+  static std::string Number(DWORD value) { return std::to_string(value); }
+  static bool Ended(const UniqueKernelHandle& process, DWORD wait = 0) {
+    return WaitForSingleObject(process.get(), wait) != WAIT_TIMEOUT;
+  }
+  static std::string ExitCode(const UniqueKernelHandle& process) {
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return Number(code);
+  }
+
+  UniqueKernelHandle Launch(DWORD* process_id) const {
+    std::wstring command_line = L"\"" + program_ + L"\"";
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program_.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        program_.substr(0, program_.find_last_of(L'\\')).c_str(), &startup, &info))
+      throw StepFailure("cannot start the program, error " + Number(GetLastError()));
+    CloseHandle(info.hThread);
+    *process_id = info.dwProcessId;
+    return UniqueKernelHandle(info.hProcess);
+  }
+
+  std::string StartSecond() const {
     DWORD second_id = 0;
-    UniqueKernelHandle second = Launch(program_, &second_id);
+    const UniqueKernelHandle second = Launch(&second_id);
     bool showed_window = false;
-    const auto deadline = Clock::now() + kSecondCopyWait;
-    while (WaitForSingleObject(second.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT) {
+    for (const auto deadline = Clock::now() + kSecondCopyWait; !Ended(second, 25);) {
       showed_window |= !VisibleWindowsOf(second_id).empty();
       if (Clock::now() > deadline) {
         TerminateProcess(second.get(), 99);
         throw StepFailure("second copy still running");
       }
     }
-    DWORD code = 0;
-    GetExitCodeProcess(second.get(), &code);
-    return "exit " + std::to_string(code) + (showed_window ? ", showed a window" : ", no window");
+    return "exit " + ExitCode(second) + (showed_window ? ", showed a window" : ", no window");
   }
 
-  // The next dialog-class window of the program (not the one just answered).
-  // Besides it the operator may see only the progress window.
-  HWND NextDialogWindow() {
-    for (const auto deadline = Clock::now() + kStepWait;; std::this_thread::sleep_for(kPoll)) {
-      for (const HWND window : VisibleWindowsOf(process_id_)) {
-        if ((window == last_ && IsWindow(last_)) || ClassOf(window) != qeb::probe::kDialogClass)
-          continue;
-        last_ = window;
-        for (const HWND other : VisibleWindowsOf(process_id_))
-          if (other != window && ClassOf(other) != kProgressClass)
-            throw StepFailure("window " + Quoted(WindowText(other)) + " is visible too");
-        return window;
-      }
-      if (WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0)
-        throw StepFailure("the program ended (exit " + ExitCode() + ")");
+  // A box or dialog of the program other than the one just answered.
+  HWND NextDialogWindow() const {
+    for (const HWND window : VisibleWindowsOf(process_id_))
+      if (HasClass(window, kDialogClass) && !(window == last_ && IsWindow(last_))) return window;
+    return nullptr;
+  }
+
+  // Waits for the next box or dialog; besides it the operator may see only
+  // the progress window.
+  std::string BoxOrDialog(bool dialog) {
+    for (const auto deadline = Clock::now() + kStepWait; !(last_ = NextDialogWindow());
+         std::this_thread::sleep_for(kPoll)) {
+      if (Ended(process_)) throw StepFailure("the program ended (exit " + ExitCode(process_) + ")");
       if (Clock::now() > deadline) throw StepFailure("timed out");
     }
-  }
-
-  std::string Box() {
-    const HWND box = NextDialogWindow();
-    if (IsOpenDialog(box)) throw StepFailure("the Open dialog " + Quoted(WindowText(box)));
-    return Quoted(WindowText(box)) + " [" + ButtonsOf(box) + "] " +
-           Quoted(ItemText(box, qeb::probe::kMessageBoxText));
-  }
-
-  std::string Dialog() {
-    const HWND dialog = NextDialogWindow();
-    if (!IsOpenDialog(dialog))
-      throw StepFailure("the box " + Quoted(ItemText(dialog, qeb::probe::kMessageBoxText)));
-    return Quoted(WindowText(dialog)) + " in " +
-           // The "Look in" box puts the drive's label, empty here, before the letter.
-           Quoted(
-               std::regex_replace(ItemText(dialog, kOpenLookInCombo), std::wregex(L"^ +"), L"")) +
-           " type " + Quoted(ItemText(dialog, kOpenFileTypeCombo));
+    for (const HWND other : VisibleWindowsOf(process_id_))
+      if (other != last_ && !HasClass(other, kProgressClass))
+        throw StepFailure("window " + Quoted(WindowText(other)) + " is visible too");
+    const std::string title = Quoted(WindowText(last_));
+    if (IsOpenDialog(last_) != dialog)
+      throw StepFailure((dialog ? "the box " : "the Open dialog ") + title);
+    if (!dialog)
+      return title + " [" + ButtonsOf(last_) + "] " + Quoted(ItemText(last_, kMessageBoxText));
+    // The "Look in" box puts the drive's label, empty here, before the letter.
+    std::wstring folder = ItemText(last_, kOpenLookInCombo);
+    return title + " in " + Quoted(folder.erase(0, folder.find_first_not_of(L' '))) + " type " +
+           Quoted(ItemText(last_, kOpenFileTypeCombo));
   }
 
   HWND Current() const {
@@ -277,16 +253,15 @@ class Driver {
     return last_;
   }
 
-  std::string Answer(const std::string& answer) {
-    const HWND window = Current();
+  std::string Answer(const std::string& answer) const {
     const std::map<std::string, int> buttons{
         {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
     if (buttons.contains(answer)) {
-      if (!qeb::probe::PressButton(window, buttons.at(answer))) throw StepFailure("no such button");
+      if (!PressButton(Current(), buttons.at(answer))) throw StepFailure("no such button");
     } else if (answer == "esc") {  // the box's dialog loop makes it its cancel command
-      PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, /*flags=*/0);
+      PostMessageW(Current(), WM_KEYDOWN, VK_ESCAPE, 0);
     } else if (answer == "close") {
-      PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // what the close control sends
+      PostMessageW(Current(), WM_SYSCOMMAND, SC_CLOSE, 0);  // what the close control sends
     } else {
       throw StepFailure("unknown answer");
     }
@@ -294,8 +269,8 @@ class Driver {
   }
 
   HWND VisibleProgressWindow() const {
-    for (const HWND candidate : VisibleWindowsOf(process_id_))
-      if (ClassOf(candidate) == kProgressClass) return candidate;
+    for (const HWND window : VisibleWindowsOf(process_id_))
+      if (HasClass(window, kProgressClass)) return window;
     return nullptr;
   }
 
@@ -307,15 +282,12 @@ class Driver {
 
   // Right after a choice the run works (copies, checks, packs) before its
   // next box: the last text the progress window showed meanwhile.
-  std::string ProgressWhileWorking() {
+  std::string ProgressWhileWorking() const {
     std::wstring last_text;
     for (const auto deadline = Clock::now() + kStepWait;; std::this_thread::sleep_for(kFastPoll)) {
       const std::wstring text = ProgressLine(VisibleProgressWindow());
       if (!text.empty()) last_text = text;
-      bool next_box = false;
-      for (const HWND window : VisibleWindowsOf(process_id_))
-        next_box |= window != last_ && ClassOf(window) == qeb::probe::kDialogClass;
-      if (next_box || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) break;
+      if (NextDialogWindow() != nullptr || Ended(process_)) break;
       if (Clock::now() > deadline) throw StepFailure("no box after the work");
     }
     return last_text.empty() ? "none" : Quoted(last_text);
@@ -324,7 +296,7 @@ class Driver {
   // Clicks the progress window, which must stay behind the box or dialog,
   // then asks it to close as the window manager does, and as its system
   // menu's Close (or Alt+F4) does.
-  std::string Progress() {
+  std::string Progress() const {
     const HWND window = VisibleProgressWindow();
     if (window == nullptr) return "none";
     const std::wstring text = ProgressLine(window);
@@ -338,31 +310,14 @@ class Driver {
     return Quoted(text) + (stayed ? ", stays after a close request" : ", closed");
   }
 
-  std::string Lock(const std::string& path) {
-    UniqueKernelHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, /*share=*/0,
-                                        /*security=*/nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                        /*template_file=*/nullptr));
-    if (!file) throw StepFailure("cannot lock, error " + std::to_string(GetLastError()));
-    locks_.push_back(std::move(file));
-    return path;
-  }
-
-  std::string ExitCode() const {
-    DWORD code = 0;
-    GetExitCodeProcess(process_.get(), &code);
-    return std::to_string(code);
-  }
-
-  std::string Exit() {
-    for (const auto deadline = Clock::now() + kStepWait;
-         WaitForSingleObject(process_.get(), static_cast<DWORD>(kPoll.count())) == WAIT_TIMEOUT;) {
-      for (const HWND window : VisibleWindowsOf(process_id_))
-        if (window != last_ && ClassOf(window) == qeb::probe::kDialogClass)
-          throw StepFailure("the box " + Quoted(ItemText(window, qeb::probe::kMessageBoxText)) +
-                            " where the end was expected");
+  std::string Exit() const {
+    for (const auto deadline = Clock::now() + kStepWait; !Ended(process_, 25);) {
+      if (const HWND box = NextDialogWindow())
+        throw StepFailure("the box " + Quoted(ItemText(box, kMessageBoxText)) +
+                          " where the end was expected");
       if (Clock::now() > deadline) throw StepFailure("the program did not end");
     }
-    return ExitCode();
+    return ExitCode(process_);
   }
 
   std::wstring program_;
@@ -376,30 +331,21 @@ class Driver {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 5) {
-    std::fputs("usage: e2e_driver PROGRAM SCRIPT REPORT SHOTS_FOLDER\n", stderr);
-    return 2;
-  }
+  if (argc != 5)
+    return std::fputs("usage: e2e_driver PROGRAM SCRIPT REPORT SHOTS_FOLDER\n", stderr), 2;
   std::ifstream script{std::filesystem::path(argv[2])};
-  // What was seen stays in the report even if the run hangs later: each line
-  // is flushed.
+  // Each line is flushed: what was seen stays in the report if the run hangs.
   std::ofstream report{std::filesystem::path(argv[3]), std::ios::binary};
-  if (!script || !report) {
-    std::fputs("cannot read the script or write the report\n", stderr);
-    return 2;
-  }
+  if (!script || !report)
+    return std::fputs("cannot read the script or write the report\n", stderr), 2;
   Driver driver(argv[1], argv[4]);
   std::string line;
   for (int number = 1; std::getline(script, line); ++number) {
     const std::string step = line.substr(0, line.find(' '));
     const std::string argument = line.size() > step.size() ? line.substr(step.size() + 1) : "";
     try {
-      const auto start = Clock::now();
       const std::string seen = driver.Run(step, argument);
       report << step << (seen.empty() ? "" : " ") << seen << std::endl;
-      // How long each step took goes to the log, for slow runs.
-      std::fprintf(stderr, "%6lld ms  %s\n", static_cast<long long>((Clock::now() - start) / 1ms),
-                   step.c_str());
     } catch (const std::exception& failure) {
       report << "FAILED at line " << number << " (" << line << "): " << failure.what() << std::endl;
       return 1;

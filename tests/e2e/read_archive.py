@@ -12,15 +12,11 @@
 import sys
 import zipfile
 
-RECORD_LENGTH = 295
-KEY_START, KEY_END = 120, 139  # positions 121-139, counted from 1
-COMMENT_KEY = b"RXBVNQTA73KL904H258"
-KEPT = (0, 1, 34)  # combinations that would give NUL, 1 or '"' keep the own byte
 
-
-def scrambled(value: bytes) -> bytes:
-    pairs = ((byte, byte ^ COMMENT_KEY[i % len(COMMENT_KEY)]) for i, byte in enumerate(value))
-    return bytes(byte if x in KEPT else x for byte, x in pairs)
+def scrambled(value: bytes, key=b"RXBVNQTA73KL904H258") -> bytes:
+    # Combinations that would give NUL, 1 or '"' keep the own byte.
+    pairs = ((byte, byte ^ key[i % len(key)]) for i, byte in enumerate(value))
+    return bytes(byte if x in (0, 1, 34) else x for byte, x in pairs)
 
 
 def problems(archive: str, entry_name: str, expected_path: str) -> list:
@@ -28,30 +24,21 @@ def problems(archive: str, entry_name: str, expected_path: str) -> list:
     with zipfile.ZipFile(archive) as z:
         if z.namelist() != [entry_name]:
             return [f"entries {z.namelist()}, expected [{entry_name!r}]"]
-        found = [f"testzip: {bad} is damaged" for bad in [z.testzip()] if bad is not None]
-        if z.read(entry_name) != expected:
-            found.append(f"content differs from the {len(expected)} bytes expected")
-        comment = z.getinfo(entry_name).comment
-        wanted = scrambled(expected[-RECORD_LENGTH:][KEY_START:KEY_END])
-        if comment != wanted:
-            found.append(f"comment {comment!r}, expected {wanted!r}")
-    return found
+        comment, wanted = z.getinfo(entry_name).comment, scrambled(expected[-295:][120:139])
+        return [text for ok, text in [(z.testzip() is None, "testzip: the entry is damaged"),
+                                      (z.read(entry_name) == expected, f"content differs from the {len(expected)} bytes expected"),
+                                      (comment == wanted, f"comment {comment!r}, expected {wanted!r}")] if not ok]
 
 
-def main(args: list) -> int:
-    if args[:1] == ["--list"]:
-        for archive in args[1:]:
-            for info in zipfile.ZipFile(archive).infolist():
-                print(f"{archive}: {info.filename}, {info.file_size} bytes, comment {info.comment.hex()}")
-        return 0
-    try:
-        found = problems(*args)
-    except (OSError, zipfile.BadZipFile, TypeError) as error:
-        found = [f"cannot read: {error}"]
-    for problem in found:
-        print(f"  {args[0] if args else '?'}: {problem}")
-    return 1 if found else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+if sys.argv[1:2] == ["--list"]:
+    for archive in sys.argv[2:]:
+        for info in zipfile.ZipFile(archive).infolist():
+            print(f"{archive}: {info.filename}, {info.file_size} bytes, comment {info.comment.hex()}")
+    sys.exit(0)
+try:
+    found = problems(*sys.argv[1:])
+except (OSError, zipfile.BadZipFile, TypeError) as error:
+    found = [f"cannot read: {error}"]
+for problem in found:
+    print(f"  {sys.argv[1] if len(sys.argv) > 1 else '?'}: {problem}")
+sys.exit(1 if found else 0)

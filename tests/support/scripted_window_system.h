@@ -65,11 +65,6 @@ class ScriptedWindowSystem : public WindowSystem {
   double progress_top() const { return progress_top_; }
   size_t unanswered() const { return answers_.size() + dialog_answers_.size(); }
 
-  // Outer size of the scripted progress window and main window, in twips.
-  static constexpr Extent kProgressOuterSize{4485, 1650};
-  static constexpr Extent kMainWindowSize{4800, 3600};
-  static constexpr Extent kScreenSize{15360, 11520};  // 1024 by 768 pixels
-
   // WindowSystem.
   void Beep() override { Record("Beep"); }
   int MessageBox(const std::string& text, const std::string& title, int style) override;
@@ -80,12 +75,13 @@ class ScriptedWindowSystem : public WindowSystem {
   void SetProgressText(const std::string& text) override;
   std::string ProgressText() override { return Record("ProgressText"), progress_text_; }
   void UnloadProgressWindow() override;
-  Extent ProgressWindowSize() override { return Record("ProgressWindowSize"), kProgressOuterSize; }
-  void SetProgressWindowLeft(double left) override {
-    Record("SetProgressWindowLeft"), progress_left_ = left;
+  // Outer sizes in twips; the screen is 1024 by 768 pixels.
+  Extent ProgressWindowSize() override { return Record("ProgressWindowSize"), Extent{4485, 1650}; }
+  void SetProgressWindowLeft(double x) override {
+    Record("SetProgressWindowLeft"), progress_left_ = x;
   }
-  void SetProgressWindowTop(double top) override {
-    Record("SetProgressWindowTop"), progress_top_ = top;
+  void SetProgressWindowTop(double y) override {
+    Record("SetProgressWindowTop"), progress_top_ = y;
   }
   int TopLevelWindowCount() override {
     return Record("TopLevelWindowCount"), static_cast<int>(windows_.size());
@@ -93,14 +89,14 @@ class ScriptedWindowSystem : public WindowSystem {
   TopLevelWindow TopLevelWindowAt(int index) override;
   void EnableTopLevelWindow(int index, bool enabled) override;
   void ProcessPendingEvents() override { Record("ProcessPendingEvents"); }
-  Extent ScreenSize() override { return Record("ScreenSize"), kScreenSize; }
+  Extent ScreenSize() override { return Record("ScreenSize"), Extent{15360, 11520}; }
   bool AnotherCopyRunning() override { return Record("AnotherCopyRunning"), another_copy_; }
   std::string ProgramFolder() override { return Record("ProgramFolder"), program_folder_; }
-  Extent MainWindowSize() override { return Record("MainWindowSize"), kMainWindowSize; }
+  Extent MainWindowSize() override { return Record("MainWindowSize"), Extent{4800, 3600}; }
   void SetMainWindowLeft(double left) override { Record("SetMainWindowLeft", Number(left)); }
   void SetMainWindowTop(double top) override { Record("SetMainWindowTop", Number(top)); }
-  void SetMainWindowCaption(const std::string& caption) override {
-    Record("SetMainWindowCaption", caption);
+  void SetMainWindowCaption(const std::string& text) override {
+    Record("SetMainWindowCaption", text);
   }
   void UnloadMainWindow() override { Record("UnloadMainWindow"); }
   OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings) override;

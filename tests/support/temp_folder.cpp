@@ -15,16 +15,13 @@ namespace stdfs = std::filesystem;
 TempFolder::TempFolder() {
   std::random_device random;
   const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const stdfs::path candidate =
+  for (int attempt = 0; root_.empty(); ++attempt) {
+    if (attempt == 100) throw std::runtime_error("no fresh temporary folder");
+    root_ =
         stdfs::temp_directory_path() / ("qeb-test-" + std::to_string(now) + "-" +
                                         std::to_string(random()) + "-" + std::to_string(attempt));
-    if (stdfs::create_directory(candidate)) {
-      root_ = candidate;
-      return;
-    }
+    if (!stdfs::create_directory(root_)) root_.clear();
   }
-  throw std::runtime_error("no fresh temporary folder");
 }
 
 TempFolder::~TempFolder() {
@@ -44,10 +41,9 @@ std::string TempFolder::Root() const {
 }
 
 std::string TempFolder::Write(const std::string& relative, const std::string& bytes) const {
-  std::string path = Path(relative);
+  const std::string path = Path(relative);
   stdfs::create_directories(fs::ToPath(path).parent_path());
-  WriteAll(path, bytes);
-  return path;
+  return WriteAll(path, bytes), path;
 }
 
 std::vector<std::string> TempFolder::List() const {
@@ -64,9 +60,7 @@ std::vector<std::string> TempFolder::List() const {
 std::string ReadAll(const std::string& path) {
   std::ifstream in(fs::ToPath(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteAll(const std::string& path, const std::string& bytes) {
@@ -83,10 +77,7 @@ bool Exists(const std::string& path) {
 std::string Hex(const std::string& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string hex;
-  for (const char c : bytes) {
-    hex += kDigits[static_cast<unsigned char>(c) >> 4];
-    hex += kDigits[static_cast<unsigned char>(c) & 15];
-  }
+  for (const unsigned char c : bytes) hex += {kDigits[c >> 4], kDigits[c & 15]};
   return hex;
 }
 

@@ -54,31 +54,26 @@ auto Operate(const std::wstring& title, Act act) {
 TEST_F(Win32WindowSystemTest, TheProgressWindowIsSizedInTwipsCentredAndOutOfTheTaskBar) {
   ws_.LoadProgressWindow();
   const HWND window = ws_.progress_window();
-  ASSERT_NE(window, nullptr);
   ws_.LoadProgressWindow();  // loading twice keeps the one window
-  EXPECT_EQ(ws_.progress_window(), window);
+  ASSERT_EQ(ws_.progress_window(), window);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_EQ(ws_.ProgressText(), "Verificando Archivo");
   EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
   EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
   EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) &
                (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
-
-  const UINT dpi = DpiForWindow(window);
-  RECT client{};
-  GetClientRect(window, &client);
-  EXPECT_EQ(client.right, TwipsToPixels(4395, dpi));
-  EXPECT_EQ(client.bottom, TwipsToPixels(1200, dpi));
   const HWND label = GetDlgItem(window, kProgressLabelId);
-  ASSERT_NE(label, nullptr);
   EXPECT_TRUE(GetWindowLongW(label, GWL_STYLE) & SS_CENTER);
-  RECT line = WindowRect(label);
+  RECT client{}, line = WindowRect(label);
+  GetClientRect(window, &client);
   MapWindowPoints(/*from=*/nullptr, window, reinterpret_cast<POINT*>(&line), 2);
-  EXPECT_EQ(line.left, TwipsToPixels(600, dpi));
-  EXPECT_EQ(line.top, TwipsToPixels(480, dpi));
-  EXPECT_EQ(line.right - line.left, TwipsToPixels(3735, dpi));
-  EXPECT_EQ(line.bottom - line.top, TwipsToPixels(369, dpi));
-
+  // The client area's width and height, then the label's left, top, width and height.
+  std::vector<int> expected;
+  for (const double twips : {4395, 1200, 600, 480, 3735, 369})
+    expected.push_back(TwipsToPixels(twips, DpiForWindow(window)));
+  EXPECT_EQ((std::vector<int>{client.right, client.bottom, line.left, line.top,
+                              line.right - line.left, line.bottom - line.top}),
+            expected);
   // Form_Load centred it with its outer size.
   const RECT outer = WindowRect(window);
   EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2.0, 1);
@@ -161,49 +156,42 @@ TEST_F(Win32WindowSystemTest, TheHiddenMainWindowTakesTwipsPositionsAndGoesOnlyW
 
 // Each kind's icon and buttons, with a body of two lines; the kind "YNC",
 // which the run does not show, also with its answers.
-struct BoxCase {
-  int style;
-  int press;  // the button pressed; 0: Esc; -1: the close control
-  int answer;
-  std::vector<int> buttons;
-  const wchar_t* icon;
-};
-
-class MessageBoxes : public Win32WindowSystemTest, public testing::WithParamInterface<BoxCase> {};
-
-TEST_P(MessageBoxes, ShowTheKindsIconAndButtonsAndReturnTheAnswer) {
-  const BoxCase& c = GetParam();
-  auto seen = Operate(ToWide(kTitle), [press = c.press](HWND box) {
+TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnTheAnswer) {
+  const struct {
+    int style;
+    int press;  // the button pressed; 0: Esc; -1: the close control
+    int answer;
     std::vector<int> buttons;
-    for (const int id : {IDOK, IDCANCEL, IDYES, IDNO})
-      if (GetDlgItem(box, id) != nullptr) buttons.push_back(id);
-    HICON icon = nullptr;
-    for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child != nullptr;
-         child = FindWindowExW(box, child, L"Static", nullptr))
-      if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-        icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-    const std::wstring text = probe::ItemText(box, probe::kMessageBoxText);
-    if (press > 0)
-      probe::PressButton(box, press);
-    else
-      SendMessageW(box, press == 0 ? WM_COMMAND : WM_CLOSE, IDCANCEL, 0);  // Esc sends IDCANCEL
-    return std::make_tuple(buttons, icon, text);
-  });
-  EXPECT_EQ(ws_.MessageBox("¿Más diskettes?\r\nsegunda línea", kTitle, c.style), c.answer);
-  const auto [buttons, icon, text] = seen.get();
-  EXPECT_EQ(buttons, c.buttons);
-  EXPECT_EQ(icon, LoadIconW(nullptr, c.icon));
-  EXPECT_EQ(text, L"\u00BFM\u00E1s diskettes?\r\nsegunda l\u00EDnea");
+    const wchar_t* icon;
+  } cases[] = {{64, IDOK, IDOK, {IDOK}, IDI_ASTERISK},
+               {16, 0, IDOK, {IDOK}, IDI_HAND},
+               {36, IDYES, IDYES, {IDYES, IDNO}, IDI_QUESTION},
+               {33, 0, IDCANCEL, {IDOK, IDCANCEL}, IDI_QUESTION},
+               {35, -1, IDCANCEL, {IDCANCEL, IDYES, IDNO}, IDI_QUESTION},
+               {35, IDNO, IDNO, {IDCANCEL, IDYES, IDNO}, IDI_QUESTION}};
+  for (const auto& c : cases) {
+    auto seen = Operate(ToWide(kTitle), [press = c.press](HWND box) {
+      std::vector<int> buttons;
+      for (const int id : {IDOK, IDCANCEL, IDYES, IDNO})
+        if (GetDlgItem(box, id) != nullptr) buttons.push_back(id);
+      HICON icon = nullptr;
+      for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child != nullptr;
+           child = FindWindowExW(box, child, L"Static", nullptr))
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+          icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+      const std::wstring text = probe::ItemText(box, probe::kMessageBoxText);
+      if (press > 0) probe::PressButton(box, press);
+      if (press <= 0)
+        SendMessageW(box, press == 0 ? WM_COMMAND : WM_CLOSE, IDCANCEL, 0);  // Esc: IDCANCEL
+      return std::make_tuple(buttons, icon, text);
+    });
+    EXPECT_EQ(ws_.MessageBox("¿Más diskettes?\r\nsegunda línea", kTitle, c.style), c.answer);
+    const auto [buttons, icon, text] = seen.get();
+    EXPECT_EQ(buttons, c.buttons) << c.style;
+    EXPECT_EQ(icon, LoadIconW(nullptr, c.icon)) << c.style;
+    EXPECT_EQ(text, L"\u00BFM\u00E1s diskettes?\r\nsegunda l\u00EDnea");
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, MessageBoxes,
-    testing::Values(BoxCase{64, IDOK, IDOK, {IDOK}, IDI_ASTERISK},
-                    BoxCase{16, 0, IDOK, {IDOK}, IDI_HAND},
-                    BoxCase{36, IDYES, IDYES, {IDYES, IDNO}, IDI_QUESTION},
-                    BoxCase{33, 0, IDCANCEL, {IDOK, IDCANCEL}, IDI_QUESTION},
-                    BoxCase{35, -1, IDCANCEL, {IDCANCEL, IDYES, IDNO}, IDI_QUESTION},
-                    BoxCase{35, IDNO, IDNO, {IDCANCEL, IDYES, IDNO}, IDI_QUESTION}));
 
 TEST_F(Win32WindowSystemTest, TheOpenDialogIsOwnedByTheMainWindowAndCancelIsError32755IfAsked) {
   OpenDialogSettings settings;

@@ -12,10 +12,10 @@ namespace qeb::ui::win32 {
 namespace {
 
 HANDLE NewEvent(const wchar_t* name = nullptr) {
-  return CreateEventW(/*security=*/nullptr, /*manual_reset=*/TRUE, /*initial=*/FALSE, name);
+  return CreateEventW(nullptr, TRUE, FALSE, name);
 }
 
-bool IsOpenHandle(HANDLE handle) {
+bool IsOpen(HANDLE handle) {
   DWORD flags = 0;
   return GetHandleInformation(handle, &flags) != FALSE;
 }
@@ -25,36 +25,32 @@ TEST(UniqueKernelHandle, OwnsOneHandleClosingItOnceAndTakesNullAndInvalidForNoth
   UniqueKernelHandle nothing(INVALID_HANDLE_VALUE);
   EXPECT_FALSE(nothing);
   EXPECT_TRUE(nothing.Close());  // nothing to close is no failure
-
-  const HANDLE first = NewEvent();
-  const HANDLE second = NewEvent();
+  const HANDLE first = NewEvent(), second = NewEvent(), third = NewEvent();
   {
     UniqueKernelHandle moved(first);
     UniqueKernelHandle owner(std::move(moved));
     EXPECT_FALSE(moved);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
     owner.reset(second);
-    EXPECT_FALSE(IsOpenHandle(first));
+    EXPECT_FALSE(IsOpen(first));
     EXPECT_TRUE(owner.Close());
     EXPECT_FALSE(owner);
-    EXPECT_FALSE(IsOpenHandle(second));
-    const HANDLE third = NewEvent();
+    EXPECT_FALSE(IsOpen(second));
     owner.reset(third);
     EXPECT_EQ(owner.release(), third);
-    EXPECT_TRUE(IsOpenHandle(third));
+    EXPECT_TRUE(IsOpen(third));
     owner.reset(third);
   }
-  EXPECT_FALSE(IsOpenHandle(first));
+  EXPECT_FALSE(IsOpen(third));
 }
 
 // A second copy, and the name free again once a copy ended, are seen end to
 // end; a name that another kind of object holds is not.
 TEST(SingleInstance, ANameHeldByAnotherKindOfObjectIsAnError) {
   const std::wstring name = L"Local\\QEB_SUA.test." + std::to_wstring(GetCurrentProcessId());
-  UniqueKernelHandle event(NewEvent(name.c_str()));
+  const UniqueKernelHandle event(NewEvent(name.c_str()));
   ASSERT_TRUE(event);
-  SingleInstance instance(name);
   try {
-    instance.AnotherCopyRunning();
+    SingleInstance(name).AnotherCopyRunning();
     FAIL() << "no error";
   } catch (const RunError& error) {
     EXPECT_EQ(error.number(), ERROR_INVALID_HANDLE);
