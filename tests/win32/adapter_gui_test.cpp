@@ -1,7 +1,7 @@
 // The Win32 window system with real windows (under Wine this needs a
 // display), for what the end-to-end scenarios cannot see: the progress
 // window's geometry in twips, the enabling of the program's other windows,
-// the pointer, the hidden main window, each box kind's icon (and the kind the
+// each box kind's icon (and the kind the
 // run does not use), and the Open dialog's owner and failures. Boxes and
 // dialogs are operated from a second thread, as an operator would.
 
@@ -104,54 +104,6 @@ TEST_F(Win32WindowSystemTest, UpDisablesTheOtherVisibleWindowsDownEnablesThemHid
   FGMsgEspera(ws_, 0, "");  // mode 0 enables it, though it was disabled before
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_TRUE(IsWindowEnabled(main));
-}
-
-TEST_F(Win32WindowSystemTest, ShowingTheWindowProcessesPendingEventsAndTheBusyPointerHolds) {
-  ws_.LoadProgressWindow();
-  const HWND window = ws_.progress_window();
-  ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0));
-  ws_.ShowProgressWindow();  // Form_Activate empties the queue
-  MSG message;
-  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_APP, WM_APP, PM_NOREMOVE));
-
-  const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
-  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  ws_.SetBusyPointer(true);
-  EXPECT_EQ(GetCursor(), wait);
-  SetCursor(arrow);
-  EXPECT_TRUE(SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
-                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
-  EXPECT_EQ(GetCursor(), wait);
-  ws_.SetBusyPointer(false);
-  EXPECT_EQ(GetCursor(), arrow);
-}
-
-TEST_F(Win32WindowSystemTest, TheHiddenMainWindowTakesTwipsPositionsAndGoesOnlyWhenUnloaded) {
-  const UINT dpi = SystemDpi();
-  ws_.LoadProgressWindow();
-  ws_.SetProgressWindowLeft(PixelsToTwips(100, dpi));
-  ws_.SetProgressWindowTop(PixelsToTwips(50, dpi));
-  EXPECT_EQ(WindowRect(ws_.progress_window()).left, 100);
-  EXPECT_EQ(WindowRect(ws_.progress_window()).top, 50);
-
-  const HWND main = ws_.main_window();
-  ws_.SetMainWindowCaption(kTitle);
-  EXPECT_EQ(probe::WindowText(main), ToWide(kTitle));
-  ws_.SetMainWindowLeft(PixelsToTwips(30, dpi));
-  ws_.SetMainWindowTop(PixelsToTwips(40, dpi));
-  const RECT rect = WindowRect(main);
-  EXPECT_EQ(rect.left, 30);
-  EXPECT_EQ(rect.top, 40);
-  EXPECT_DOUBLE_EQ(ws_.MainWindowSize().width, PixelsToTwips(rect.right - rect.left, dpi));
-  EXPECT_FALSE(IsWindowVisible(main));
-  SendMessageW(main, WM_CLOSE, 0, 0);  // a close request from outside does not take it
-  EXPECT_TRUE(IsWindow(main));
-  ws_.UnloadMainWindow();
-  EXPECT_FALSE(IsWindow(main));
-  EXPECT_THROW(ws_.MainWindowSize(), RunError);
-  ws_.UnloadMainWindow();  // unloading twice is harmless
-  ASSERT_EQ(ws_.TopLevelWindowCount(), 1);
-  EXPECT_TRUE(ws_.TopLevelWindowAt(0).is_progress_window);
 }
 
 // Each kind's icon and buttons, with a body of two lines; the kind "YNC",
