@@ -171,7 +171,7 @@ inline std::string UnicodePath(const std::string& stored, const std::string& utf
 
 // Outside tools exist on the native build only. The command's standard output and error, and its
 // exit status.
-inline std::pair<int, std::string> RunTool(const std::string& command) {
+inline std::pair<int, std::string> RunTool([[maybe_unused]] const std::string& command) {
   std::pair<int, std::string> result{-1, ""};
 #ifndef _WIN32
   FILE* pipe = popen(("LC_ALL=C.UTF-8; export LC_ALL; " + command + " 2>&1").c_str(), "r");
