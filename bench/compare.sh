@@ -94,33 +94,24 @@ time_program() {
 
 piece_files() { printf '%s\n' "$1"/BENCH001.SU* | sort -V; }
 
-# One run of cat + zip -6: its time on stdout; the archive stays in $scratch/by-hand.
+# One run of cat, followed by zip -6 when WITH_ZIP is "zip": its time on
+# stdout; the zip archive stays in $scratch/by-hand (cat alone: $scratch/cat).
 time_by_hand() {
-  local pieces=$1 out=$scratch/by-hand
+  local pieces=$1 with_zip=${2:-} out=$scratch/cat
+  [ "$with_zip" = zip ] && out=$scratch/by-hand
   rm -rf "$out" && mkdir -p "$out"
   local -a files
   mapfile -t files < <(piece_files "$pieces")
   local start end
   start=$(now)
   cat "${files[@]}" >"$out/BENCH001.SUA"
-  (cd "$out" && zip -q -6 BENCH001.ZIP BENCH001.SUA) || fail "zip failed"
+  if [ "$with_zip" = zip ]; then (cd "$out" && zip -q -6 BENCH001.ZIP BENCH001.SUA) || fail "zip failed"; fi
   end=$(now)
   elapsed "$start" "$end"
 }
 
 # One run of cat alone: its time on stdout.
-time_cat() {
-  local pieces=$1 out=$scratch/cat
-  rm -rf "$out" && mkdir -p "$out"
-  local -a files
-  mapfile -t files < <(piece_files "$pieces")
-  local start end
-  start=$(now)
-  cat "${files[@]}" >"$out/BENCH001.SUA"
-  end=$(now)
-  rm -rf "$out"
-  elapsed "$start" "$end"
-}
+time_cat() { time_by_hand "$1"; }
 
 report_value() { awk -v k="$1" '$1 == k { print $2 }' "$scratch/report"; }
 
@@ -143,7 +134,7 @@ measure() {
   generate "$set" "$pieces"
   # One untimed run of each puts the pieces and the programs in the cache.
   time_program "$pieces" >/dev/null
-  time_by_hand "$pieces" >/dev/null
+  time_by_hand "$pieces" zip >/dev/null
   time_cat "$pieces" >/dev/null
   local -a program=() by_hand=() cat=() ratios=() join_ratios=()
   local peak_kb=0 archive_bytes=0 i p h c
@@ -152,9 +143,9 @@ measure() {
     if ((i % 2 == 0)); then
       p=$(time_program "$pieces")
       c=$(time_cat "$pieces")
-      h=$(time_by_hand "$pieces")
+      h=$(time_by_hand "$pieces" zip)
     else
-      h=$(time_by_hand "$pieces")
+      h=$(time_by_hand "$pieces" zip)
       c=$(time_cat "$pieces")
       p=$(time_program "$pieces")
     fi
@@ -183,7 +174,7 @@ measure() {
       "$(report_value join_seconds)" "$(report_value pack_seconds)" "$(report_value cpu_seconds)"
   } >>"$scratch/details"
   echo "$peak_kb" >"$scratch/peak-$set"
-  rm -rf "$pieces" "$scratch/work" "$scratch/by-hand"
+  rm -rf "$pieces" "$scratch/work" "$scratch/by-hand" "$scratch/cat"
 }
 
 ensure_programs
