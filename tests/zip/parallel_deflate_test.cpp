@@ -1,7 +1,7 @@
 // Deflate in blocks on several threads: the stream inflates back to the data
-// with its CRC-32, its bytes do not depend on the number of workers, and a
-// failure reaches the caller. (A full disk: the component's tests; the size
-// against one pass: bench/compare.sh.)
+// with its CRC-32, its bytes do not depend on the number of workers, matches
+// reach back across blocks, and a failure reaches the caller. (A full disk: the component's tests;
+// the size against one pass: bench/compare.sh.)
 
 #include "zip/parallel_deflate.h"
 
@@ -94,6 +94,16 @@ TEST(ParallelDeflate, InflatesToTheDataWithItsCrcWhateverTheBlocksAndWorkers) {
     EXPECT_TRUE(sink.bytes == c.data) << c.data.size();
     EXPECT_TRUE(Deflate(c.data, c.block, 3, 5).bytes == deflated.bytes) << c.data.size();
   }
+}
+
+// The second block repeats, four times, the last quarter of the first, which
+// is noise: only the dictionary taken from the first block lets its first
+// copy shrink (without it that copy alone would cost 16 KiB).
+TEST(ParallelDeflate, EachBlockReachesBackIntoTheOneBefore) {
+  const std::string noise = RandomBytes(kBlock, 21);
+  const std::string quarter = noise.substr(kBlock - kBlock / 4);
+  EXPECT_LT(Deflate(noise + quarter + quarter + quarter + quarter, kBlock, 2).bytes.size(),
+            kBlock + 4096);
 }
 
 TEST(ParallelDeflate, FailureReachesTheCaller) {
