@@ -19,8 +19,8 @@ TEST(CodePage, EveryByteIsOneCharacterOfItsCodePage) {
   EXPECT_EQ(std::set<char16_t>(cp1252.begin(), cp1252.end()).size(), 256u);
   EXPECT_EQ(std::set<char16_t>(cp437.begin(), cp437.end()).size(), 256u);
   // 0x81 is undefined in 1252 and keeps its value.
-  const std::u16string in1252 = u"A€\x81ŠŸÑÿ", in437 = u"AÇüÅÑ▒ßÿ\u00A0";
-  const int bytes1252[] = {0x41, 0x80, 0x81, 0x8A, 0x9F, 0xD1, 0xFF};
+  const std::u16string in1252 = u"A€\x81ŠŸ\u00A0Ñÿ", in437 = u"AÇüÅÑ▒ßÿ\u00A0";
+  const int bytes1252[] = {0x41, 0x80, 0x81, 0x8A, 0x9F, 0xA0, 0xD1, 0xFF};
   const int bytes437[] = {0x41, 0x80, 0x81, 0x8F, 0xA5, 0xB1, 0xE1, 0x98, 0xFF};
   for (size_t i = 0; i < in1252.size(); ++i) EXPECT_EQ(cp1252[bytes1252[i]], in1252[i]) << i;
   for (size_t i = 0; i < in437.size(); ++i) EXPECT_EQ(cp437[bytes437[i]], in437[i]) << i;

@@ -130,6 +130,8 @@ TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
     }
   }
   EXPECT_EQ(ToDosDateTime(LocalTime(1970, 1, 1, 0, 0, 0)), (DosDateTime{0, 1 << 5 | 1}));
+  EXPECT_EQ(ToDosDateTime(LocalTime(1980, 6, 2, 3, 4, 6)),  // the first year DOS dates hold
+            (DosDateTime{3 << 11 | 4 << 5 | 3, 6 << 5 | 2}));
   EXPECT_EQ(ToDosDateTime(LocalTime(2200, 1, 1, 0, 0, 0)),
             (DosDateTime{23 << 11 | 59 << 5 | 29, 127 << 9 | 12 << 5 | 31}));
 }
