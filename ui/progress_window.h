@@ -11,9 +11,6 @@ namespace qeb::ui {
 
 // Text of the message line when the window has just been loaded.
 inline constexpr const char* kProgressInitialText = "Verificando Archivo";
-// Client area of the window, in twips.
-inline constexpr double kProgressClientWidth = 4395;
-inline constexpr double kProgressClientHeight = 1200;
 
 // The window's own event handlers, run by every window-system implementation.
 class FMSG_SUA {
