@@ -5,7 +5,6 @@
 // files outside the work folder must be unchanged afterwards.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +20,7 @@
 #include "app/main_window.h"
 #include "app/msg_error_zip.h"
 #include "base/run_error.h"
+#include "support/child_process.h"
 #include "support/scripted_window_system.h"
 #include "support/temp_folder.h"
 #include "tools/sua_sample.h"
@@ -132,20 +132,8 @@ class Run : public testing::TestWithParam<Scenario> {
   // operator saw.
   std::string Seen(size_t limit = 0) {
     if (limit == 0) return app_.Form_Load(), Transcript();
-    const std::string report = folder_.Path("seen.txt");
-    const pid_t child = fork();
-    if (child == 0) {
-      std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
-      const rlimit size_limit{limit, limit};
-      setrlimit(RLIMIT_FSIZE, &size_limit);
-      app_.Form_Load();
-      std::FILE* out = std::fopen(report.c_str(), "w");
-      _exit(out && std::fputs(Transcript().c_str(), out) >= 0 && std::fclose(out) == 0 ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    return ReadAll(report);
+    return test_support::RunInChild([limit] { test_support::LimitFileSize(limit); },
+                                    [this] { return app_.Form_Load(), Transcript(); });
   }
 
   std::string Transcript() const {

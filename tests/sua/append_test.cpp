@@ -8,9 +8,7 @@
 #include "fixture.h"
 
 #ifndef _WIN32
-#include <sys/resource.h>
-
-#include <csignal>
+#include "support/child_process.h"
 #endif
 
 namespace qeb {
@@ -155,13 +153,8 @@ TEST_F(FGAppendFileTest, MissingFilesFailSilentlyAndOthersAreReported) {
 TEST_F(FGAppendFileTest, AFullDiskIsReported) {
   for (const size_t piece_size : {70000, 10}) {
     const std::string piece = folder_.Write("piece.su1", Filler(piece_size, 2));
-    const rlim_t limit = kSrcData.size();
-    const std::string outcome = RunInChild(
-        [limit] {
-          std::signal(SIGXFSZ, SIG_IGN);
-          const rlimit fsize{limit, limit};
-          if (setrlimit(RLIMIT_FSIZE, &fsize) != 0) throw std::runtime_error("setrlimit");
-        },
+    const std::string outcome = test_support::RunInChild(
+        [&] { test_support::LimitFileSize(kSrcData.size()); },
         [&] { return Append(src_, piece, tgt_); });
     EXPECT_EQ(outcome, "failed: 27 File too large") << piece_size;
     EXPECT_EQ(ReadAll(tgt_), kSrcData) << "the target stops at the limit";

@@ -76,10 +76,5 @@ std::string WhileUnopenable(const std::string& folder, const std::string& path,
                             const std::function<std::string()>& check);
 // The platform's error for such a file: a sharing violation, or permission denied.
 std::string UnopenableErrorText();
-#ifndef _WIN32
-// Runs `body` after `setup` in a forked child; what it returned, or how the child ended.
-std::string RunInChild(const std::function<void()>& setup,
-                       const std::function<std::string()>& body);
-#endif
 
 }  // namespace qeb::testing_sua

@@ -4,11 +4,13 @@
 #include "base/file_error.h"
 #include "base/file_system.h"
 #include "fixture.h"
+#ifndef _WIN32
+#include "support/child_process.h"
+#endif
 
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,37 +43,6 @@ std::string UnopenableErrorText() {
   return std::to_string(EACCES) + " " + fs::SystemErrorText(EACCES);
 }
 
-std::string RunInChild(const std::function<void()>& setup,
-                       const std::function<std::string()>& body) {
-  int ends[2];
-  if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
-  const pid_t child = fork();
-  if (child == 0) {
-    close(ends[0]);
-    std::string answer;
-    try {
-      setup();
-      answer = body();
-    } catch (const std::exception& error) {
-      answer = std::string("exception in the child: ") + error.what();
-    }
-    for (ssize_t n, done = 0; done < ssize_t(answer.size()); done += n)
-      if ((n = write(ends[1], answer.data() + done, answer.size() - done)) <= 0) break;
-    _exit(0);  // no exit handlers of the test runner in the child
-  }
-  close(ends[1]);
-  std::string answer;
-  char buffer[4096];
-  for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, n);
-  close(ends[0]);
-  int status = 0;
-  while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0
-             ? answer
-             : "child ended with status " + std::to_string(status) + ": " + answer;
-}
-
 std::string WhileUnopenable(const std::string& folder, const std::string& path,
                             const std::function<std::string()>& check) {
   constexpr uid_t kNobody = 65534;
@@ -82,7 +53,7 @@ std::string WhileUnopenable(const std::string& folder, const std::string& path,
       if (lchown(entry.path().c_str(), kNobody, kNobody) != 0) throw std::runtime_error("chown");
     if (chown(folder.c_str(), kNobody, kNobody) != 0) throw std::runtime_error("chown");
   }
-  return RunInChild(
+  return test_support::RunInChild(
       [root, path] {
         if (root && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
           throw std::runtime_error(std::string("cannot give root up: ") + std::strerror(errno));

@@ -14,16 +14,9 @@
 #include "zip_test_support.h"
 
 #ifdef __linux__
-#include <linux/filter.h>
-#include <linux/seccomp.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
-#include <cstddef>
+#include "support/child_process.h"
 #endif
 
 namespace qeb::zip::testing_zip {
@@ -106,7 +99,8 @@ TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
         stored_name.empty() ? name : stored_name + UnicodePath(stored_name, name);
     const size_t central = 30 + name_and_extra.size() + stored;
     EXPECT_EQ(bytes.size(), central + 46 + name_and_extra.size() + comment.size() + 22);
-    EXPECT_EQ(Get(bytes, 6, 2), 0u);  // no flag
+    EXPECT_EQ(Get(bytes, 4, 2), method == 8 ? 20u : 10u);  // version needed to extract
+    EXPECT_EQ(Get(bytes, 6, 2), 0u);                       // no flag
     EXPECT_EQ(bytes.substr(6, 24), bytes.substr(central + 8, 24));
     EXPECT_EQ(
         bytes.substr(30, name_and_extra.size()) + bytes.substr(central + 46, name_and_extra.size()),
@@ -132,41 +126,24 @@ TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
   EXPECT_EQ(ToDosDateTime(LocalTime(1970, 1, 1, 0, 0, 0)), (DosDateTime{0, 1 << 5 | 1}));
   EXPECT_EQ(ToDosDateTime(LocalTime(1980, 6, 2, 3, 4, 6)),  // the first year DOS dates hold
             (DosDateTime{3 << 11 | 4 << 5 | 3, 6 << 5 | 2}));
+  EXPECT_EQ(ToDosDateTime(LocalTime(2016, 12, 31, 23, 59, 60)),  // a leap second
+            (DosDateTime{23 << 11 | 59 << 5 | 29, 36 << 9 | 12 << 5 | 31}));
   EXPECT_EQ(ToDosDateTime(LocalTime(2200, 1, 1, 0, 0, 0)),
             (DosDateTime{23 << 11 | 59 << 5 | 29, 127 << 9 | 12 << 5 | 31}));
 }
 
 #ifdef __linux__
-// Packs in a child process that meets a real full disk (a file-size limit;
-// SIGXFSZ ignored, so the write fails with EFBIG) or a device whose fsync
-// fails with `fsync_error`; the code Compress returned there.
-int32_t PackInChild(const std::string& source, const std::string& archive, rlim_t limit,
-                    int fsync_error) {
-  int report[2];
-  if (pipe(report) != 0) return -100;
-  if (fork() == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit fsize{limit, limit};
-    sock_filter filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fsync, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | static_cast<uint32_t>(fsync_error)),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
-    const sock_fprog program{4, filter};
-    int32_t code = -101;
-    if ((limit == 0 || setrlimit(RLIMIT_FSIZE, &fsize) == 0) &&
-        (fsync_error == 0 || (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-                              prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0)))
-      code = Pack(source, archive).code;
-    (void)!write(report[1], &code, sizeof code);
-    _exit(0);
-  }
-  close(report[1]);
-  int32_t code = -102;  // stays if the child reports nothing
-  (void)!read(report[0], &code, sizeof code);
-  close(report[0]);
-  wait(nullptr);
-  return code;
+// Packs in a child process that meets a real full disk (files cannot grow
+// past `limit` bytes) or a device whose fsync fails with `fsync_error`; the
+// code Compress returned there.
+std::string PackInChild(const std::string& source, const std::string& archive, size_t limit,
+                        int fsync_error) {
+  return test_support::RunInChild(
+      [&] {
+        if (limit != 0) test_support::LimitFileSize(limit);
+        if (fsync_error != 0) test_support::FailSystemCall(SYS_fsync, fsync_error);
+      },
+      [&] { return std::to_string(Pack(source, archive).code); });
 }
 #endif
 
@@ -211,13 +188,14 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
       EXPECT_EQ(packed.handler_calls, f.source == "NAME.SUA" ? 1 : 0);
     } else {
 #ifdef __linux__  // a child process with limits is made on Linux only
-      rlim_t limit = static_cast<rlim_t>(f.size_limit);
+      auto limit = static_cast<size_t>(f.size_limit);
       if (f.size_limit < 0) {
         TempFolder scratch;
         ASSERT_EQ(Pack(source, scratch.Path("NAME.ZIP")).code, 0);
         limit = ReadAll(scratch.Path("NAME.ZIP")).size() + f.size_limit;
       }
-      EXPECT_EQ(PackInChild(path, folder.Path(f.archive), limit, f.fsync_error), f.code);
+      EXPECT_EQ(PackInChild(path, folder.Path(f.archive), limit, f.fsync_error),
+                std::to_string(f.code));
 #endif
     }
     EXPECT_EQ(folder.List(), before);

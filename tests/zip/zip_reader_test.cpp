@@ -145,6 +145,35 @@ TEST(ZipReader, BrokenArchiveIsRefusedWithItsDefect) {
   }
 }
 
+// A deflate stream of 32769 bytes: after a full read of 32768 its last byte
+// comes alone.
+TEST(ZipReader, InflatesAStreamWhoseLastReadIsOneByte) {
+  const std::string data = RandomBytes(32764, 9);
+  // One final stored block: its header, LEN 32764 and LEN's complement.
+  std::string b = BuildArchive({{"s", std::string("\x01\xFC\x7F\x03\x80", 5) + data, ""}});
+  const auto crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), 32764);
+  for (const size_t header : {size_t{0}, size_t{Get(b, b.size() - 6, 4)} + 2}) {  // local, central
+    Put(b, header + 8, 2, 8);                                             // deflated
+    Put(b, header + 14, 4, static_cast<uint32_t>(crc));
+    Put(b, header + 22, 4, 32764);
+  }
+  EXPECT_TRUE(ReadArchive(b).data.at(0) == data);
+}
+
+// 0xFFFF entries would read as the Zip64 marker: the writer stops one before.
+TEST(ZipWriter, TakesUpTo65534Entries) {
+  TempFolder folder;
+  fs::File out = fs::File::Open(folder.Path("many.zip"), fs::File::Mode::kWrite);
+  ZipWriter writer(out);
+  StringSource empty("");
+  for (int i = 0; i < 65534; ++i) writer.AddFile({std::to_string(i), "", {}}, empty);
+  EXPECT_THROW(writer.AddFile({"one more", "", {}}, empty), ZipTooLargeError);
+  writer.Finish();
+  out.Close();
+  FileArchive input(folder.Path("many.zip"));
+  EXPECT_EQ(ZipReader(input).entries().size(), 65534u);
+}
+
 // Each record decodes from bytes that hold at least its fixed part; fewer, or
 // another signature, are refused.
 TEST(ZipHeaders, DecodeNeedsTheWholeFixedPartAndItsSignature) {

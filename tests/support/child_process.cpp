@@ -1,0 +1,66 @@
+#include "support/child_process.h"
+
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <stdexcept>
+
+namespace qeb::test_support {
+
+std::string RunInChild(const std::function<void()>& setup,
+                       const std::function<std::string()>& body) {
+  int ends[2];
+  if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
+  const pid_t child = fork();
+  if (child == 0) {
+    close(ends[0]);
+    std::string answer;
+    try {
+      setup();
+      answer = body();
+    } catch (const std::exception& error) {
+      answer = std::string("exception in the child: ") + error.what();
+    }
+    for (ssize_t n = 0, done = 0; done < ssize_t(answer.size()); done += n)
+      if ((n = write(ends[1], answer.data() + done, answer.size() - done)) <= 0) break;
+    _exit(0);  // no exit handlers of the test runner in the child
+  }
+  close(ends[1]);
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, n);
+  close(ends[0]);
+  int status = 0;
+  while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0
+             ? answer
+             : "child ended with status " + std::to_string(status) + ": " + answer;
+}
+
+void LimitFileSize(size_t bytes) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{bytes, bytes};
+  if (setrlimit(RLIMIT_FSIZE, &limit) != 0) throw std::runtime_error("setrlimit failed");
+}
+
+void FailSystemCall(long number, int error) {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<uint32_t>(number), 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | static_cast<uint32_t>(error)),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
+  const sock_fprog program{4, filter};
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+      prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+    throw std::runtime_error("cannot install the system-call filter");
+}
+
+}  // namespace qeb::test_support

@@ -1,0 +1,23 @@
+#pragma once
+// Real system failures for tests, met in a forked child so that the test
+// runner itself stays untouched (Linux only).
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace qeb::test_support {
+
+// Runs `body` after `setup` in a forked child; answers what `body` returned,
+// or how the child ended when it did not end normally.
+std::string RunInChild(const std::function<void()>& setup,
+                       const std::function<std::string()>& body);
+
+// For a child's setup. Files cannot grow past `bytes`: a write there fails
+// with EFBIG, as on a full disk, instead of ending the process.
+void LimitFileSize(size_t bytes);
+// Every later call of the system call `number` fails with `error` without
+// being made (an `error` of 0 makes it answer 0).
+void FailSystemCall(long number, int error);
+
+}  // namespace qeb::test_support
