@@ -9,31 +9,20 @@
 // appending to the source itself (named in other letter case) when bit 6 is
 // set. The rest of the input is the file to append.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "sua/append.h"
+#include "support/temp_folder.h"
 
 namespace {
-namespace stdfs = std::filesystem;
+using qeb::test_support::Exists;
+using qeb::test_support::ReadAll;
+using qeb::test_support::WriteAll;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
-}
-
-std::string ReadAll(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const stdfs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
 }
 
 std::string Text(const qeb::ValidationFields& f) {
@@ -41,22 +30,10 @@ std::string Text(const qeb::ValidationFields& f) {
          f.RegValCodigo + '|' + f.RegValInicial + '|' + f.RegValClave;
 }
 
-// A folder of this process's own, in memory where there is one, removed at exit.
-struct Sandbox {
-  stdfs::path path =
-      (stdfs::is_directory("/dev/shm") ? stdfs::path("/dev/shm") : stdfs::temp_directory_path()) /
-      ("fuzz_append_" + std::to_string(getpid()));
-  Sandbox() { stdfs::create_directories(path); }
-  ~Sandbox() {
-    std::error_code ignored;
-    stdfs::remove_all(path, ignored);
-  }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  static const Sandbox sandbox;
+  static const qeb::test_support::TempFolder sandbox;
   const std::string_view input(reinterpret_cast<const char*>(bytes), size);
   const uint8_t choice = size > 0 ? bytes[0] : 0;
   const bool record_mode = (choice & 0x80) != 0, onto_itself = !record_mode && (choice & 0x40);
@@ -67,10 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string_view data = input.substr(std::min<size_t>(size, record_mode ? 2 : 1));
   // The source holds a mark and a line break of its own: it is copied as bytes.
   const std::string source = "ENCABEZADO\x1A\r\n";
-  const stdfs::path src = sandbox.path / "joined.sua", app = sandbox.path / "piece.su1";
-  const stdfs::path tgt = sandbox.path / (onto_itself ? "JOINED.SUA" : "target.sua");
-  WriteAll(src, source);
-  WriteAll(app, data);
+  const std::string src = sandbox.Write("joined.sua", source);
+  const std::string app = sandbox.Write("piece.su1", std::string(data));
+  const std::string tgt = sandbox.Path(onto_itself ? "JOINED.SUA" : "target.sua");
   if (!onto_itself) WriteAll(tgt, "an older target, to be replaced");
 
   // The pieces as the rules describe them.
@@ -98,13 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
                                  expected);
 
   const qeb::FileOutcome outcome =
-      qeb::AppendSuaFile(fields, src.string(), app.string(), tgt.string(), long_reg);
+      qeb::AppendSuaFile(fields, src, app, tgt, long_reg);
   Check(outcome.done() == done &&
         !outcome.error());  // an unreadable piece is the caller's to report
   Check(ReadAll(onto_itself ? src : tgt) ==
         source + appended);  // what was read before a failure stays
   Check(ReadAll(app) == data);
-  Check(onto_itself ? !stdfs::exists(tgt) : ReadAll(src) == source);
+  Check(onto_itself ? !Exists(tgt) : ReadAll(src) == source);
   Check(Text(fields) == Text(expected));
   return 0;
 }

@@ -4,21 +4,18 @@
 // defective archive may be refused (ZipFormatError, or RunError from the file
 // system); any other exception, a crash or an escape is a finding.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "zip/extract.h"
 #include "zip/safe_path.h"
 #include "zip/streams.h"
 #include "zip/zip_errors.h"
+#include "support/temp_folder.h"
 #include "zip/zip_reader.h"
 
 namespace {
-namespace stdfs = std::filesystem;
 using namespace qeb::zip;
 
 void Check(bool condition) {
@@ -28,15 +25,6 @@ void Check(bool condition) {
 struct CountingSink : ByteSink {
   void Write(const uint8_t*, size_t count) override { written += count; }
   uint64_t written = 0;
-};
-
-struct Sandbox {
-  stdfs::path path = stdfs::temp_directory_path() / ("fuzz_zip_" + std::to_string(getpid()));
-  Sandbox() { stdfs::create_directories(path / "root"); }
-  ~Sandbox() {
-    std::error_code ignored;
-    stdfs::remove_all(path, ignored);
-  }
 };
 
 void Examine(ZipReader& reader) {
@@ -59,15 +47,14 @@ void Examine(ZipReader& reader) {
     }
   }
   if (total > (1 << 20) || reader.entries().size() > 64) return;  // disks are slow
-  static const Sandbox sandbox;
-  const stdfs::path root = sandbox.path / "root";
+  const qeb::test_support::TempFolder sandbox;
   try {
-    ExtractAll(reader, root.string());
+    sandbox.Write("root/.keep", "");
+    ExtractAll(reader, sandbox.Path("root"));
   } catch (const qeb::RunError&) {
   }
-  for (const auto& item : stdfs::directory_iterator(sandbox.path))
-    Check(item.path().filename() == "root");  // nothing written outside the folder
-  for (const auto& item : stdfs::directory_iterator(root)) stdfs::remove_all(item.path());
+  for (const std::string& item : sandbox.List())
+    Check(item.starts_with("root/"));  // nothing written outside the folder
 }
 
 }  // namespace

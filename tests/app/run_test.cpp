@@ -5,27 +5,19 @@
 // files outside the work folder must be unchanged afterwards.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "app/main_window.h"
-#include "app/msg_error_zip.h"
-#include "base/run_error.h"
 #include "support/child_process.h"
 #include "support/scripted_window_system.h"
 #include "support/temp_folder.h"
 #include "tools/sua_sample.h"
 #include "zip/cifra_xor.h"
-#include "zip/zip_component.h"
 #include "zip/zip_error_text.h"
 
 namespace qeb {
@@ -325,59 +317,6 @@ std::vector<Scenario> Scenarios() {
 }
 INSTANTIATE_TEST_SUITE_P(Scenarios, Run, testing::ValuesIn(Scenarios()),
                          [](const auto& info) { return info.param.name; });
-
-// A run killed while packing leaves the earlier archive at the archive's path whole.
-TEST_F(Run, KillWhilePackingLeavesTheEarlierArchiveWhole) {
-  const std::string archive = folder_.Path("prog/tmp/S0307379.ZIP");
-  stdfs::create_directories(folder_.Path("prog/tmp"));
-  zip::ZipComponent earlier;
-  earlier.SourceFiles = folder_.Write("earlier/S0307379.SUA", Bytes("W"));
-  earlier.ZipFilename = archive;
-  ASSERT_EQ(earlier.Compress(), 0);
-  const std::string bytes = ReadAll(archive);
-  folder_.Write("A:/S0307379.SUA", sample::MakeSuaData(kName8, 200'000'000 / 295, 8, 1));
-  ws_.SetProgramFolder(folder_.Path("prog"));
-  ws_.QueueDialogPath("A:/S0307379.SUA");
-  stdfs::current_path(folder_.Root());
-
-  const pid_t child = fork();
-  if (child == 0) {
-    app_.Form_Load();
-    _exit(0);
-  }
-  // Packing has begun once a file other than the joined file and the archive shows.
-  bool packing = false;
-  for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-       !packing && std::chrono::steady_clock::now() < until;
-       std::this_thread::sleep_for(std::chrono::milliseconds(20)))
-    for (const std::string& name : WorkFolder())
-      packing = packing || (name != "S0307379.SUA" && name != "S0307379.ZIP" && name != "-");
-  kill(child, SIGKILL);
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(packing && WIFSIGNALED(status)) << "killed before packing, or it ended first";
-  EXPECT_EQ(ReadAll(archive), bytes);
-}
-
-// FGMsgErrorZip: a beep, then the code's text in a stop box under the compression title.
-TEST(FGMsgErrorZip, BeepsThenShowsTheCodesText) {
-  const std::vector<std::pair<int16_t, std::string>> rows{
-      {150,
-       "No hay bastante espacio en el dispositivo de almacenamiento para terminar la operación."},
-      {999, "Ocurrió un error inesperado en la biblioteca."},
-      {0, "Error en XCEEDZIP no catalogado"},
-      {-5, "Error en XCEEDZIP no catalogado"},
-      {527, "Error en XCEEDZIP no catalogado"}};
-  for (const auto& [code, text] : rows) {
-    ScriptedWindowSystem ws;
-    FGMsgErrorZip(ws, code);
-    EXPECT_EQ(ws.Ops(), (std::vector<std::string>{"Beep", "MessageBox"})) << code;
-    EXPECT_EQ(ws.boxes().at(0), (ScriptedWindowSystem::Box{text, kZipTitle, 16})) << code;
-  }
-  ScriptedWindowSystem failing;
-  failing.FailOperation("MessageBox");
-  EXPECT_THROW(FGMsgErrorZip(failing, 504), RunError) << "a failing box reaches the caller";
-}
 
 }  // namespace
 }  // namespace qeb

@@ -49,6 +49,16 @@ INSTANTIATE_TEST_SUITE_P(
                     KindCase{"YN ", "x", 0, 64, 0}, KindCase{"", "x", 0, 64, 0},
                     KindCase{"E", "x", -1, 16, 0}));
 
+TEST(ProgressLine, AddsThreeDotsUnlessTheTextEndsInTwo) {
+  for (const auto& [texto, line] : std::vector<std::pair<std::string, std::string>>{
+           {"Preparando información", "Preparando información..."},
+           {"Copiando...", "Copiando..."},
+           {"Casi..", "Casi.."},
+           {"Uno.", "Uno...."},
+           {"", "..."}})
+    EXPECT_EQ(ProgressLine(texto), line);
+}
+
 // The progress window's state after each step: its text in quotes and place,
 // or "-" when it is gone; the pointer; and every window in order: E/D a
 // visible enabled/disabled one, e/d a hidden one, P/p the progress window.
@@ -114,13 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
     Table, FGMsgEsperaStates,
     testing::Values(
         EsperaCase{{"1:x", "0:"}, "", kUp + " | " + kDown},
-        EsperaCase{{"1:Preparando información"},
-                   "",
-                   "'Preparando información...'@5437.5,4935 busy eDeDdP"},
-        EsperaCase{{"1:Copiando..."}, "", "'Copiando...'@5437.5,4935 busy eDeDdP"},
-        EsperaCase{{"1:Casi.."}, "", "'Casi..'@5437.5,4935 busy eDeDdP"},
-        EsperaCase{{"1:Uno."}, "", "'Uno....'@5437.5,4935 busy eDeDdP"},
-        EsperaCase{{"1:"}, "", "'...'@5437.5,4935 busy eDeDdP"},
         EsperaCase{{"1:Uno", "1:x"}, "", "'Uno...'@5437.5,4935 busy eDeDdP | " + kUp},
         EsperaCase{{"0:"}, "", kDown}, EsperaCase{{"1:x", "close"}, "", kUp + " | " + kUp},
         EsperaCase{{"1:x", "2:y", "-1:z"}, "", kUp + " | " + kUp + " | " + kUp},

@@ -1,12 +1,10 @@
-// The adapter's pure conversions, one table each where there are cases:
-// UTF-8 and UTF-16, system errors, twips and pixels, folders of paths, and
-// the Open dialog's filter and error texts. Spanish texts and paths, the
-// program's folder, a system error's number and text and the filters the run
-// uses are seen end to end; these are the cases the scenarios do not reach.
+// The adapter's pure conversions: UTF-8 and UTF-16, and twips and pixels.
+// Spanish texts and paths, the program's folder, a system error's number and
+// text and the Open dialog's filters are seen end to end; these are the
+// cases the scenarios do not reach.
 
 #include "ui/win32/win32.h"
 // After win32.h:
-#include <cderr.h>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -15,14 +13,9 @@
 #include "base/run_error.h"
 #include "base/wide_text.h"
 #include "ui/win32/dpi.h"
-#include "ui/win32/module_folder.h"
-#include "ui/win32/open_dialog.h"
-#include "ui/win32/win32_error.h"
 
 namespace qeb::ui::win32 {
 namespace {
-
-using namespace std::string_literals;
 
 // The number of the RunError that `act` throws; 0 when it throws none.
 template <typename Act>
@@ -54,14 +47,6 @@ TEST(Utf, ConvertsBothWaysAndRefusesBrokenTextExceptWhereItIsOnlyShown) {
   EXPECT_EQ(ToUtf8Lenient(unpaired), "a\357\277\275b");
 }
 
-TEST(SystemErrors, AFailureWithoutANumberStillReadsAsAnErrorWithoutALineBreak) {
-  // Number 0 would be taken for "no error" by the reports.
-  EXPECT_NE(ErrorFromCode(ERROR_SUCCESS).number(), 0);
-  const std::string text = SystemErrorText(ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(text.empty());
-  EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
-}
-
 TEST(Twips, RoundToTheNearestPixelForTheDpiAndBeyondAScreenAreAnOverflow) {
   const struct {
     double twips;
@@ -77,26 +62,6 @@ TEST(Twips, RoundToTheNearestPixelForTheDpiAndBeyondAScreenAreAnOverflow) {
   for (const double twips : {1e300, -1e300, std::numeric_limits<double>::quiet_NaN(),
                              std::numeric_limits<double>::infinity()})
     EXPECT_EQ(ErrorNumberOf([twips] { TwipsToPixels(twips, 96); }), kErrOverflow) << twips;
-}
-
-TEST(Folders, DropTheNameAndTheSeparatorBeforeIt) {
-  const std::pair<std::wstring, std::wstring> cases[] = {
-      {L"C:\\QEB_SUA\\QEB_SUA.exe", L"C:\\QEB_SUA"},
-      {L"C:\\QEB_SUA.exe", L"C:"},
-      {L"D:\\Programa \u00D1and\u00FA\\QEB_SUA.exe", L"D:\\Programa \u00D1and\u00FA"},
-      {L"\\\\servidor\\sua\\QEB_SUA.exe", L"\\\\servidor\\sua"},
-      {L"\\\\?\\C:\\largo\\QEB_SUA.exe", L"\\\\?\\C:\\largo"},
-      {L"QEB_SUA.exe", L""}};
-  for (const auto& [path, folder] : cases) EXPECT_EQ(FolderOf(path), folder);
-}
-
-TEST(DialogFilter, BarsBecomeNulsAndTheListEndsInTwo) {
-  const std::pair<std::string, std::wstring> cases[] = {
-      // The run ends the filter of a further piece with a bar.
-      {"SU12(*.SU12)|*.SU12|", L"SU12(*.SU12)\0*.SU12\0\0"s},
-      {"Todos (*.*)|*.*|SUA|*.SUA", L"Todos (*.*)\0*.*\0SUA\0*.SUA\0\0"s},
-      {"Canción (*.ñ)|*.ñ", L"Canci\u00F3n (*.\u00F1)\0*.\u00F1\0\0"s}};
-  for (const auto& [filter, expected] : cases) EXPECT_EQ(DialogFilter(filter), expected);
 }
 
 }  // namespace

@@ -1,18 +1,14 @@
-// Handle owners, and the named object that tells a second copy of the program.
+// Handle owners.
 
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "base/run_error.h"
 #include "ui/win32/handles.h"
-#include "ui/win32/single_instance.h"
 
 namespace qeb::ui::win32 {
 namespace {
 
-HANDLE NewEvent(const wchar_t* name = nullptr) {
-  return CreateEventW(nullptr, TRUE, FALSE, name);
+HANDLE NewEvent() {
+  return CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 bool IsOpen(HANDLE handle) {
@@ -41,20 +37,6 @@ TEST(UniqueKernelHandle, OwnsOneHandleClosingItOnceAndTakesNullAndInvalidForNoth
     owner.reset(third);
   }
   EXPECT_FALSE(IsOpen(third));
-}
-
-// A second copy, and the name free again once a copy ended, are seen end to
-// end; a name that another kind of object holds is not.
-TEST(SingleInstance, ANameHeldByAnotherKindOfObjectIsAnError) {
-  const std::wstring name = L"Local\\QEB_SUA.test." + std::to_wstring(GetCurrentProcessId());
-  const UniqueKernelHandle event(NewEvent(name.c_str()));
-  ASSERT_TRUE(event);
-  try {
-    SingleInstance(name).AnotherCopyRunning();
-    FAIL() << "no error";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.number(), ERROR_INVALID_HANDLE);
-  }
 }
 
 }  // namespace
