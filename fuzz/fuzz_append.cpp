@@ -14,6 +14,7 @@
 #include <string>
 
 #include "sua/append.h"
+#include "sua/fixture.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -23,11 +24,6 @@ using qeb::test_support::WriteAll;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
-}
-
-std::string Text(const qeb::ValidationFields& f) {
-  return std::to_string(f.RegValDiscos) + '|' + f.RegValErroneo + '|' + f.RegValIdent + '|' +
-         f.RegValCodigo + '|' + f.RegValInicial + '|' + f.RegValClave;
 }
 
 }  // namespace
@@ -73,14 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     qeb::ExtractValidationFields(read.substr(read.size() - std::min<size_t>(read.size(), 295)),
                                  expected);
 
-  const qeb::FileOutcome outcome =
-      qeb::AppendSuaFile(fields, src, app, tgt, long_reg);
+  const qeb::FileOutcome outcome = qeb::AppendSuaFile(fields, src, app, tgt, long_reg);
   Check(outcome.done() == done &&
         !outcome.error());  // an unreadable piece is the caller's to report
   Check(ReadAll(onto_itself ? src : tgt) ==
         source + appended);  // what was read before a failure stays
   Check(ReadAll(app) == data);
   Check(onto_itself ? !Exists(tgt) : ReadAll(src) == source);
-  Check(Text(fields) == Text(expected));
+  Check(qeb::testing_sua::Text(fields) == qeb::testing_sua::Text(expected));
   return 0;
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/code_page.h"
+#include "sua/fixture.h"
 #include "sua/validation_record.h"
 
 namespace {
@@ -27,11 +28,6 @@ std::string Positions(std::string_view tail, size_t first, size_t length) {
   return tail.size() < first ? "" : qeb::Cp1252ToUtf8(tail.substr(first - 1, length));
 }
 
-std::string Text(const ValidationFields& f) {
-  return std::to_string(f.RegValDiscos) + '|' + f.RegValErroneo + '|' + f.RegValIdent + '|' +
-         f.RegValCodigo + '|' + f.RegValInicial + '|' + f.RegValClave;
-}
-
 void CheckExtraction(std::string_view tail, const ValidationFields& before) {
   ValidationFields after = before, expected = before;
   qeb::ExtractValidationFields(tail, after);
@@ -43,7 +39,8 @@ void CheckExtraction(std::string_view tail, const ValidationFields& before) {
     const std::string_view discos = tail.size() < 67 ? "" : tail.substr(66, 2);
     expected.RegValDiscos = qeb::ParseDiskCount(discos).value_or(before.RegValDiscos);
   }
-  Check(Text(after) == Text(expected));  // nothing but the five fields may change
+  Check(qeb::testing_sua::Text(after) ==
+        qeb::testing_sua::Text(expected));  // nothing but the five fields may change
 }
 
 bool Ascii(std::string_view text) {

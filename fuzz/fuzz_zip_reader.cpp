@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/temp_folder.h"
 #include "zip/extract.h"
 #include "zip/safe_path.h"
 #include "zip/streams.h"
 #include "zip/zip_errors.h"
-#include "support/temp_folder.h"
 #include "zip/zip_reader.h"
 
 namespace {

@@ -6,14 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sstream>
 
+#include "app/error_trap.h"
 #include "app/main_window.h"
+#include "base/run_error.h"
 #include "support/child_process.h"
+#include "support/outside_tool.h"
 #include "support/scripted_window_system.h"
 #include "support/temp_folder.h"
 #include "tools/sua_sample.h"
@@ -233,15 +234,13 @@ TEST_P(Run, ShowsAndLeavesWhatTheRowSays) {
   const std::string entry = archive.substr(0, archive.find('='));
   const std::string data = Bytes(archive.substr(entry.size() + 1));
   const std::string clave = data.substr(data.size() - 295 + 120, 19);
-  const std::string command =
+  const auto [status, output] = test_support::RunTool(
       "python3 -c \"import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
       "assert z.testzip() is None; i = z.infolist(); open(sys.argv[2], 'wb').write(z.read(i[0])); "
-      "print(*[e.filename for e in i], i[0].comment.hex())\" '" +
-      (Work() / names.at(0)).string() + "' '" + folder_.Path("content") + "'";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  std::string output(4096, '\0');
-  output.resize(pipe && std::fgets(output.data(), 4096, pipe) ? std::strlen(output.data()) : 0);
-  EXPECT_TRUE(pipe && pclose(pipe) == 0) << "python3 could not read the archive";
+      "print(*[e.filename for e in i], i[0].comment.hex())\" " +
+      test_support::Quote((Work() / names.at(0)).string()) + " " +
+      test_support::Quote(folder_.Path("content")));
+  EXPECT_EQ(status, 0) << output;
   EXPECT_EQ(output,
             entry + " " + test_support::Hex(zip::FGCifraXor(clave, zip::kLlaveComentario)) + "\n");
   EXPECT_EQ(ReadAll(folder_.Path("content")), data);
@@ -317,6 +316,17 @@ std::vector<Scenario> Scenarios() {
 }
 INSTANTIATE_TEST_SUITE_P(Scenarios, Run, testing::ValuesIn(Scenarios()),
                          [](const auto& info) { return info.param.name; });
+
+// The standard library's failures reach the operator as numbered errors (a
+// system error's own number is seen in the rows above).
+TEST(WithRunErrors, MemoryRunningOutIsError7) {
+  try {
+    WithRunErrors([]() -> int { throw std::bad_alloc(); });
+    ADD_FAILURE() << "no error";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.OperatorText(), "7 Memoria insuficiente");
+  }
+}
 
 }  // namespace
 }  // namespace qeb

@@ -39,14 +39,14 @@ TEST(AppendUtf8, EncodesInAsFewBytesAsTheCodeNeeds) {
 
 // Broken bytes each become a lone low surrogate of their own value.
 TEST(Utf8ToUtf16, DecodesAndKeepsBrokenBytesApart) {
-  const std::pair<std::string, std::u16string> rows[] = {{"Año €", u"Año €"},
-                                                         {"\xF0\x9F\x98\x80", u"\U0001F600"},
-                                                         {"a\x80"
-                                                          "b",
-                                                          {u'a', 0xDC80, u'b'}},
-                                                         {"\xC3", {0xDCC3}},
-                                                         {"\xC0\xAF", {0xDCC0, 0xDCAF}},
-                                                         {"\xFE\xFF", {0xDCFE, 0xDCFF}}};
+  const std::pair<std::string, std::u16string> rows[] = {
+      {"Año €", u"Año €"},
+      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"a\200b", {u'a', 0xDC80, u'b'}},
+      {"\xC3", {0xDCC3}},
+      {"\xC0\xAF", {0xDCC0, 0xDCAF}},
+      {"\xFE\xFF", {0xDCFE, 0xDCFF}},
+      {"\xED\xBF\xBF", {0xDCED, 0xDCBF, 0xDCBF}}};
   for (const auto& [utf8, utf16] : rows) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
 }
 
@@ -57,9 +57,7 @@ TEST(Utf8ToCp437, WritesTheLettersOfTheCodePageAndAnUnderscoreForTheRest) {
     std::string utf8;
     std::string cp437;
   } kCases[] = {
-      {"ñ0307379.sua",
-       "\xA4"
-       "0307379.sua"},
+      {"ñ0307379.sua", "\2440307379.sua"},
       {"ÑáéíóúüÁÉ", "\xA5\xA0\x82\xA1\xA2\xA3\x81\x5F\x90"},
       {"PLAIN-1.SUA", "PLAIN-1.SUA"},
       {"€ ÿ ß", "_ \x98 \xE1"},

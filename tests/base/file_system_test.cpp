@@ -81,7 +81,7 @@ TEST(FileSystem, AnswersForEachKindOfPath) {
 TEST(CopyFile, ReplacesTheDestinationWithAWritableCopyAndLeavesNoPartialFile) {
   TempFolder folder;
   const std::string from = folder.Write("a.sua", "n"),  // one byte: one kernel call copies it
-                    to = folder.Write("b.sua", "anterior y mas largo");
+      to = folder.Write("b.sua", "anterior y mas largo");
   std::filesystem::permissions(fs::ToPath(from), std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
   fs::CopyFile(from, to);
@@ -103,14 +103,15 @@ TEST(CopyFile, ReplacesTheDestinationWithAWritableCopyAndLeavesNoPartialFile) {
 TEST(CopyFile, GoesOnThroughABufferWhereTheKernelCannotCopyAndReportsRealFailures) {
   TempFolder folder;
   const std::string data(300'000, 'd'), from = folder.Write("a.sua", data);
-  const std::pair<long, int> kRows[] = {
-      {SYS_copy_file_range, EXDEV}, {SYS_copy_file_range, 0}, {SYS_copy_file_range, EIO},
-      {SYS_close, EIO}};
+  const std::pair<long, int> kRows[] = {{SYS_copy_file_range, EXDEV},
+                                        {SYS_copy_file_range, 0},
+                                        {SYS_copy_file_range, EIO},
+                                        {SYS_close, EIO}};
   for (const auto& [call, error] : kRows) {
     const std::string to = folder.Path("b.sua");
-    const std::string outcome = test_support::RunInChild(
-        [call, error] { test_support::FailSystemCall(call, error); },
-        [&] { return Outcome([&] { fs::CopyFile(from, to); }); });
+    const std::string outcome =
+        test_support::RunInChild([call, error] { test_support::FailSystemCall(call, error); },
+                                 [&] { return Outcome([&] { fs::CopyFile(from, to); }); });
     const bool fails = error == EIO;
     EXPECT_EQ(outcome, fails ? std::to_string(EIO) : "ok") << call << " " << error;
     const std::vector<std::string> files{"a.sua", "b.sua"};

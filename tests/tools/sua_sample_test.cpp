@@ -31,8 +31,7 @@ TEST(Sample, FitsItsNameAndSplitsAsAsked) {
     EXPECT_EQ(joined, set.data);
     EXPECT_GE(set.pieces.back().size(), kRecordLength);
     ValidationFields fields;
-    ExtractValidationFields(std::string_view(joined).substr(joined.size() - kRecordLength),
-                            fields);
+    ExtractValidationFields(std::string_view(joined).substr(joined.size() - kRecordLength), fields);
     EXPECT_EQ(fields.RegValDiscos, static_cast<int>(pieces));
     EXPECT_TRUE(NameMatchesValidationRecord(name8 + ".SUA", fields));
   }

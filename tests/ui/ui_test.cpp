@@ -10,44 +10,44 @@
 namespace qeb::ui {
 namespace {
 
-struct KindCase {
-  std::string tipo;
-  std::string texto;
-  int answer;    // the operator's button; 0 for a box that answers by itself, -1 a box that fails
-  int style;     // of the box shown
-  int returned;  // by FGMensaje
-};
-
-class FGMensajeKinds : public testing::TestWithParam<KindCase> {};
-
-TEST_P(FGMensajeKinds, BeepThenTheKindsBox) {
-  const KindCase& c = GetParam();
-  ScriptedWindowSystem ws;
-  if (c.answer > 0) ws.QueueAnswer(c.answer);
-  if (c.answer < 0) ws.FailOperation("MessageBox", 7, "Out of memory");
-  try {
-    EXPECT_EQ(FGMensaje(ws, c.tipo, c.texto), c.returned);
-    EXPECT_GE(c.answer, 0) << "the box's failure must reach the caller";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.OperatorText(), c.answer < 0 ? "7 Out of memory" : "no failure");
+TEST(FGMensaje, BeepsThenShowsTheKindsBox) {
+  const struct {
+    std::string tipo, texto;
+    int answer;    // the operator's button; 0 for a box that answers by itself, -1 a box that fails
+    int style;     // of the box shown
+    int returned;  // by FGMensaje
+  } kCases[] = {{"I", "texto\r\ncon salto", 0, 64, 0},
+                {"E", "x", 0, 16, 0},
+                {"YN", "x", 6, 36, 6},
+                {"YN", "x", 7, 36, 7},
+                {"YNC", "x", 6, 35, 6},
+                {"YNC", "x", 7, 35, 7},
+                {"YNC", "x", 2, 35, 2},
+                {"OC", "x", 1, 33, 1},
+                {"OC", "", 2, 33, 2},
+                // Codes outside the table are information notes.
+                {"e", "x", 0, 64, 0},
+                {"yn", "x", 0, 64, 0},
+                {"YN ", "x", 0, 64, 0},
+                {"", "x", 0, 64, 0},
+                {"E", "x", -1, 16, 0}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE("\"" + c.tipo + "\" answered " + std::to_string(c.answer));
+    ScriptedWindowSystem ws;
+    if (c.answer > 0) ws.QueueAnswer(c.answer);
+    if (c.answer < 0) ws.FailOperation("MessageBox", 7, "Out of memory");
+    try {
+      EXPECT_EQ(FGMensaje(ws, c.tipo, c.texto), c.returned);
+      EXPECT_GE(c.answer, 0) << "the box's failure must reach the caller";
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.OperatorText(), c.answer < 0 ? "7 Out of memory" : "no failure");
+    }
+    EXPECT_EQ(ws.Ops(), (std::vector<std::string>{"Beep", "MessageBox"}));
+    EXPECT_EQ(ws.boxes().at(0), (ScriptedWindowSystem::Box{
+                                    c.texto, "Q.E.B. ( Concatenación de SUA's ) V1.0", c.style}));
+    EXPECT_EQ(ws.unanswered(), 0u);
   }
-  EXPECT_EQ(ws.Ops(), (std::vector<std::string>{"Beep", "MessageBox"}));
-  EXPECT_EQ(ws.boxes().at(0), (ScriptedWindowSystem::Box{
-                                  c.texto, "Q.E.B. ( Concatenación de SUA's ) V1.0", c.style}));
-  EXPECT_EQ(ws.unanswered(), 0u);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, FGMensajeKinds,
-    testing::Values(KindCase{"I", "texto\r\ncon salto", 0, 64, 0}, KindCase{"E", "x", 0, 16, 0},
-                    KindCase{"YN", "x", 6, 36, 6}, KindCase{"YN", "x", 7, 36, 7},
-                    KindCase{"YNC", "x", 6, 35, 6}, KindCase{"YNC", "x", 7, 35, 7},
-                    KindCase{"YNC", "x", 2, 35, 2}, KindCase{"OC", "x", 1, 33, 1},
-                    KindCase{"OC", "", 2, 33, 2},
-                    // Codes outside the table are information notes.
-                    KindCase{"e", "x", 0, 64, 0}, KindCase{"yn", "x", 0, 64, 0},
-                    KindCase{"YN ", "x", 0, 64, 0}, KindCase{"", "x", 0, 64, 0},
-                    KindCase{"E", "x", -1, 16, 0}));
 
 TEST(ProgressLine, AddsThreeDotsUnlessTheTextEndsInTwo) {
   for (const auto& [texto, line] : std::vector<std::pair<std::string, std::string>>{
@@ -82,69 +82,65 @@ struct EsperaCase {
   std::string states;              // State() after each step, joined with " | "
 };
 
-class FGMsgEsperaStates : public testing::TestWithParam<EsperaCase> {};
-
-TEST_P(FGMsgEsperaStates, FollowTheModes) {
-  ScriptedWindowSystem ws;
-  ws.AddWindow(true, true);
-  ws.AddWindow(false, true);
-  ws.AddWindow(true, false);
-  ws.AddWindow(false, false);
-  if (!GetParam().failing.empty()) ws.FailOperation(GetParam().failing);
-  std::string states;
-  for (const std::string& step : GetParam().steps) {
-    const size_t before = ws.calls().size();
-    if (step == "close") {
-      ws.RequestProgressClose();
-    } else {
-      const auto mode = static_cast<int16_t>(std::stoi(step));
-      EXPECT_NO_THROW(FGMsgEspera(ws, mode, step.substr(step.find(':') + 1)));
-      EXPECT_EQ(ws.Ops().back(), "ProcessPendingEvents") << "the final step always runs";
-      const std::vector<std::string> ops = ws.Ops();
-      for (size_t i = before; GetParam().failing.empty() && i + 1 < ops.size(); ++i) {
-        if (ops[i] == "ShowProgressWindow") {
-          EXPECT_EQ(ops[i + 1], "ProcessPendingEvents") << "activating the window paints it";
-        }
-      }
-      if (mode != 0 && mode != 1) {
-        EXPECT_EQ(ws.calls().size(), before + 1) << "other modes only process events";
-      }
-    }
-    states += (states.empty() ? "" : " | ") + State(ws);
-  }
-  EXPECT_EQ(states, GetParam().states);
-}
-
 const std::string kUp = "'x...'@5437.5,4935 busy eDeDdP";  // centred: (15360 - 4485) / 2...
 const std::string kDown = "- idle eEeEd";  // every visible window enabled, hidden ones alone
 // A window list that cannot be read leaves every window as it was.
 const std::string kUntouched = "'x...'@5437.5,4935 busy eEeDdP | - idle eEeDd";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FGMsgEsperaStates,
-    testing::Values(
-        EsperaCase{{"1:x", "0:"}, "", kUp + " | " + kDown},
-        EsperaCase{{"1:Uno", "1:x"}, "", "'Uno...'@5437.5,4935 busy eDeDdP | " + kUp},
-        EsperaCase{{"0:"}, "", kDown}, EsperaCase{{"1:x", "close"}, "", kUp + " | " + kUp},
-        EsperaCase{{"1:x", "2:y", "-1:z"}, "", kUp + " | " + kUp + " | " + kUp},
-        // Every step is attempted on its own; no failure reaches the caller.
-        EsperaCase{
-            {"1:x", "0:"}, "SetBusyPointer", "'x...'@5437.5,4935 idle eDeDdP | - idle eEeEd"},
-        EsperaCase{{"1:x", "0:"}, "LoadProgressWindow", "- busy eDeDd | " + kDown},
-        EsperaCase{
-            {"1:x", "0:"}, "ShowProgressWindow", "'x...'@5437.5,4935 busy eDeDdp | " + kDown},
-        EsperaCase{{"1:x", "0:"},
-                   "SetProgressText",
-                   "'Verificando Archivo'@5437.5,4935 busy eDeDdP | 'Verificando "
-                   "Archivo'@5437.5,4935 idle eEeEdP"},
-        EsperaCase{{"1:x", "0:"}, "TopLevelWindowCount", kUntouched},
-        EsperaCase{{"1:x", "0:"}, "TopLevelWindowAt", kUntouched},
-        EsperaCase{{"1:x", "0:"}, "EnableTopLevelWindow", kUntouched},
-        EsperaCase{{"1:x", "0:"}, "ProcessPendingEvents", kUp + " | " + kDown},
-        EsperaCase{{"1:x", "0:"}, "UnloadProgressWindow", kUp + " | ''@5437.5,4935 idle eEeEdP"},
-        EsperaCase{{"1:x", "0:"}, "ScreenSize", "'x...'@0,0 busy eDeDdP | " + kDown},
-        EsperaCase{
-            {"1:x", "0:"}, "SetProgressWindowLeft", "'x...'@0,4935 busy eDeDdP | " + kDown}));
+TEST(FGMsgEspera, StatesFollowTheModes) {
+  const EsperaCase kCases[] = {
+      {{"1:x", "0:"}, "", kUp + " | " + kDown},
+      {{"1:Uno", "1:x"}, "", "'Uno...'@5437.5,4935 busy eDeDdP | " + kUp},
+      {{"0:"}, "", kDown},
+      {{"1:x", "close"}, "", kUp + " | " + kUp},
+      {{"1:x", "2:y", "-1:z"}, "", kUp + " | " + kUp + " | " + kUp},
+      // Every step is attempted on its own; no failure reaches the caller.
+      {{"1:x", "0:"}, "SetBusyPointer", "'x...'@5437.5,4935 idle eDeDdP | - idle eEeEd"},
+      {{"1:x", "0:"}, "LoadProgressWindow", "- busy eDeDd | " + kDown},
+      {{"1:x", "0:"}, "ShowProgressWindow", "'x...'@5437.5,4935 busy eDeDdp | " + kDown},
+      {{"1:x", "0:"},
+       "SetProgressText",
+       "'Verificando Archivo'@5437.5,4935 busy eDeDdP | 'Verificando "
+       "Archivo'@5437.5,4935 idle eEeEdP"},
+      {{"1:x", "0:"}, "TopLevelWindowCount", kUntouched},
+      {{"1:x", "0:"}, "TopLevelWindowAt", kUntouched},
+      {{"1:x", "0:"}, "EnableTopLevelWindow", kUntouched},
+      {{"1:x", "0:"}, "ProcessPendingEvents", kUp + " | " + kDown},
+      {{"1:x", "0:"}, "UnloadProgressWindow", kUp + " | ''@5437.5,4935 idle eEeEdP"},
+      {{"1:x", "0:"}, "ScreenSize", "'x...'@0,0 busy eDeDdP | " + kDown},
+      {{"1:x", "0:"}, "SetProgressWindowLeft", "'x...'@0,4935 busy eDeDdP | " + kDown}};
+  for (const EsperaCase& c : kCases) {
+    SCOPED_TRACE(c.failing);
+    ScriptedWindowSystem ws;
+    ws.AddWindow(true, true);
+    ws.AddWindow(false, true);
+    ws.AddWindow(true, false);
+    ws.AddWindow(false, false);
+    if (!c.failing.empty()) ws.FailOperation(c.failing);
+    std::string states;
+    for (const std::string& step : c.steps) {
+      const size_t before = ws.calls().size();
+      if (step == "close") {
+        ws.RequestProgressClose();
+      } else {
+        const auto mode = static_cast<int16_t>(std::stoi(step));
+        EXPECT_NO_THROW(FGMsgEspera(ws, mode, step.substr(step.find(':') + 1)));
+        EXPECT_EQ(ws.Ops().back(), "ProcessPendingEvents") << "the final step always runs";
+        const std::vector<std::string> ops = ws.Ops();
+        for (size_t i = before; c.failing.empty() && i + 1 < ops.size(); ++i) {
+          if (ops[i] == "ShowProgressWindow") {
+            EXPECT_EQ(ops[i + 1], "ProcessPendingEvents") << "activating the window paints it";
+          }
+        }
+        if (mode != 0 && mode != 1) {
+          EXPECT_EQ(ws.calls().size(), before + 1) << "other modes only process events";
+        }
+      }
+      states += (states.empty() ? "" : " | ") + State(ws);
+    }
+    EXPECT_EQ(states, c.states);
+  }
+}
 
 }  // namespace
 }  // namespace qeb::ui

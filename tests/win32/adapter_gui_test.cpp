@@ -152,8 +152,9 @@ TEST_F(Win32WindowSystemTest, TheOpenDialogIsOwnedByTheMainWindowAndCancelIsErro
   const OpenDialogResult result = ws_.ShowOpenDialog(settings);
   EXPECT_EQ(owner.get(), ws_.main_window());
   EXPECT_EQ(result.outcome, OpenDialogResult::Outcome::kCancelled);
-  EXPECT_EQ(result.path + "|" + std::to_string(result.error_number) + " " + result.error_description,
-            "|32755 Cancel was selected.");
+  EXPECT_EQ(
+      result.path + "|" + std::to_string(result.error_number) + " " + result.error_description,
+      "|32755 Cancel was selected.");
 }
 
 }  // namespace

@@ -58,8 +58,12 @@ const struct Broken {
     {"directory-offset-past-end", {{kEnd, 16, kPut32, 1 << 30}}, kTruncated, 160},
     {"directory-one-byte-long", {{kEnd, 12, kAdd32, 1}}, kTruncated, 160},
     {"count-past-directory",  // an archive comment follows: what it reads there is no header
-     {{kEnd, 8, kPut16, 3}, {kEnd, 10, kPut16, 3}, {kEnd, 20, kPut16, 46}, {kEnd, 22, kInsert, 0, std::string(46, 'c')}},
-     kTruncated, 160},
+     {{kEnd, 8, kPut16, 3},
+      {kEnd, 10, kPut16, 3},
+      {kEnd, 20, kPut16, 46},
+      {kEnd, 22, kInsert, 0, std::string(46, 'c')}},
+     kTruncated,
+     160},
     {"local-header-into-directory", {{kC1, 42, kAdd32, 3006}}, kTruncated, 160},
     {"stored-data-into-directory", {{kC1, 20, kAdd32, 1}}, kTruncated, 160},
     {"data-before-end", {{kEnd, 0, kInsert, 0, "junk"}}, kInconsistent, 110},
@@ -156,7 +160,7 @@ TEST(ZipReader, InflatesAStreamWhoseLastReadIsOneByte) {
   std::string b = BuildArchive({{"s", std::string("\x01\xFC\x7F\x03\x80", 5) + data, ""}});
   const auto crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), 32764);
   for (const size_t header : {size_t{0}, size_t{Get(b, b.size() - 6, 4)} + 2}) {  // local, central
-    Put(b, header + 8, 2, 8);                                             // deflated
+    Put(b, header + 8, 2, 8);                                                     // deflated
     Put(b, header + 14, 4, static_cast<uint32_t>(crc));
     Put(b, header + 22, 4, 32764);
   }

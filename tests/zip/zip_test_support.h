@@ -14,6 +14,7 @@
 
 #include "base/file_system.h"
 #include "base/run_error.h"
+#include "support/outside_tool.h"
 #include "support/temp_folder.h"
 #include "zip/cifra_xor.h"
 #include "zip/streams.h"
@@ -21,14 +22,12 @@
 #include "zip/zip_reader.h"
 #include "zip/zip_writer.h"
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
 namespace qeb::zip::testing_zip {
 using test_support::Exists;
 using test_support::Hex;
+using test_support::Quote;
 using test_support::ReadAll;
+using test_support::RunTool;
 using test_support::TempFolder;
 
 // Pseudo-random bytes (deflate cannot shrink them), compressible text, and
@@ -167,27 +166,6 @@ inline std::string UnicodePath(const std::string& stored, const std::string& utf
   Put(field, 5, 4,
       crc32(0, reinterpret_cast<const Bytef*>(stored.data()), static_cast<uInt>(stored.size())));
   return field;
-}
-
-// Outside tools exist on the native build only. The command's standard output and error, and its
-// exit status.
-inline std::pair<int, std::string> RunTool([[maybe_unused]] const std::string& command) {
-  std::pair<int, std::string> result{-1, ""};
-#ifndef _WIN32
-  FILE* pipe = popen(("LC_ALL=C.UTF-8; export LC_ALL; " + command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    result.second.append(buffer, got);
-  const int status = pclose(pipe);
-  result.first = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-  return result;
-}
-inline std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
 }
 
 }  // namespace qeb::zip::testing_zip
