@@ -109,9 +109,9 @@ TEST(CopyFile, GoesOnThroughABufferWhereTheKernelCannotCopyAndReportsRealFailure
                                         {SYS_close, EIO}};
   for (const auto& [call, error] : kRows) {
     const std::string to = folder.Path("b.sua");
-    const std::string outcome =
-        test_support::RunInChild([call, error] { test_support::FailSystemCall(call, error); },
-                                 [&] { return Outcome([&] { fs::CopyFile(from, to); }); });
+    const std::string outcome = test_support::RunInChild(
+        [row = std::pair(call, error)] { test_support::FailSystemCall(row.first, row.second); },
+        [&] { return Outcome([&] { fs::CopyFile(from, to); }); });
     const bool fails = error == EIO;
     EXPECT_EQ(outcome, fails ? std::to_string(EIO) : "ok") << call << " " << error;
     const std::vector<std::string> files{"a.sua", "b.sua"};
