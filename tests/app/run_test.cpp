@@ -100,10 +100,10 @@ struct Scenario {
   std::string answers;  // a dialog's path ("work:NAME" in the work folder), "cancel" or
                         // "fail"; a box's "Y", "N", "OK" or "C"
   std::string seen;
-  std::string left;          // the work folder: "NAME", "NAME=content"; "-" for none
-  std::string archive = "";  // "ENTRY=content" of the archive listed in `left`
-  std::string twist = "";    // "second copy", "centring fails", "prog/" (the program folder
-                             // text ends in a separator) or "limit:content" (files stop there)
+  std::string left;       // the work folder: "NAME", "NAME=content"; "-" for none
+  std::string archive{};  // "ENTRY=content" of the archive listed in `left`
+  std::string twist{};    // "second copy", "centring fails", "prog/" (the program folder
+                          // text ends in a separator) or "limit:content" (files stop there)
 };
 
 std::vector<std::string> Words(const std::string& text) {

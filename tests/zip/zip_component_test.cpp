@@ -142,7 +142,7 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
   const std::string kOld = "old/NAME.ZIP";
   const struct {
     std::string name, source, archive;  // in the folder; source "" leaves the path empty
-    int32_t code;                       // minus its number for an error out of Compress
+    int64_t code;                       // minus its number for an error out of Compress
     CommentMaker comment = ScrambledClave;
     int64_t size_limit = 0;  // bytes; negative: that many below the archive's size
     int fsync_error = 0;
