@@ -167,12 +167,24 @@ TEST(ZipReader, InflatesAStreamWhoseLastReadIsOneByte) {
   EXPECT_TRUE(ReadArchive(b).data.at(0) == data);
 }
 
-// 0xFFFF entries would read as the Zip64 marker: the writer stops one before.
+// An end-record signature in the last 21 bytes (here the archive comment's)
+// leaves no room for the record: it is passed over.
+TEST(ZipReader, PassesOverASignatureTooNearTheEndToBeARecord) {
+  std::string b = Sample();
+  Put(b, b.size() - 2, 2, 21);
+  b += std::string("PK\x05\x06", 4) + std::string(17, '\0');
+  EXPECT_EQ(ReadArchive(b).entries.size(), 2u);
+}
+
+// A comment longer than its 16-bit field is refused before anything is
+// written; 0xFFFF entries would read as the Zip64 marker, so the writer stops
+// one before.
 TEST(ZipWriter, TakesUpTo65534Entries) {
   TempFolder folder;
   fs::File out = fs::File::Open(folder.Path("many.zip"), fs::File::Mode::kWrite);
   ZipWriter writer(out);
   StringSource empty("");
+  EXPECT_THROW(writer.AddFile({"long", std::string(65536, 'c'), {}}, empty), ZipTooLargeError);
   for (int i = 0; i < 65534; ++i) writer.AddFile({std::to_string(i), "", {}}, empty);
   EXPECT_THROW(writer.AddFile({"one more", "", {}}, empty), ZipTooLargeError);
   writer.Finish();
