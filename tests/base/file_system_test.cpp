@@ -104,12 +104,11 @@ TEST(CopyFile, GoesOnThroughABufferWhereTheKernelCannotCopyAndReportsRealFailure
   TempFolder folder;
   const std::string data(300'000, 'd'), from = folder.Write("a.sua", data);
   // The system calls that fail, and how; a row fails as a whole when one gives EIO.
+  // clang-format off
   const std::vector<std::pair<long, int>> kRows[] = {
-      {{SYS_copy_file_range, EXDEV}},
-      {{SYS_copy_file_range, 0}},
-      {{SYS_copy_file_range, EIO}},
-      {{SYS_close, EIO}},
-      {{SYS_copy_file_range, EXDEV}, {SYS_read, EIO}}};
+      {{SYS_copy_file_range, EXDEV}}, {{SYS_copy_file_range, 0}}, {{SYS_copy_file_range, EIO}},
+      {{SYS_close, EIO}}, {{SYS_copy_file_range, EXDEV}, {SYS_read, EIO}}};
+  // clang-format on
   for (const auto& row : kRows) {
     const std::string to = folder.Path("b.sua");
     const std::string outcome = test_support::RunInChild(

@@ -11,26 +11,20 @@ namespace qeb::ui {
 namespace {
 
 TEST(FGMensaje, BeepsThenShowsTheKindsBox) {
+  // clang-format off
   const struct {
     std::string tipo, texto;
     int answer;    // the operator's button; 0 for a box that answers by itself, -1 a box that fails
     int style;     // of the box shown
     int returned;  // by FGMensaje
-  } kCases[] = {{"I", "texto\r\ncon salto", 0, 64, 0},
-                {"E", "x", 0, 16, 0},
-                {"YN", "x", 6, 36, 6},
-                {"YN", "x", 7, 36, 7},
-                {"YNC", "x", 6, 35, 6},
-                {"YNC", "x", 7, 35, 7},
-                {"YNC", "x", 2, 35, 2},
-                {"OC", "x", 1, 33, 1},
-                {"OC", "", 2, 33, 2},
-                // Codes outside the table are information notes.
-                {"e", "x", 0, 64, 0},
-                {"yn", "x", 0, 64, 0},
-                {"YN ", "x", 0, 64, 0},
-                {"", "x", 0, 64, 0},
-                {"E", "x", -1, 16, 0}};
+  } kCases[] = {
+      {"I", "texto\r\ncon salto", 0, 64, 0}, {"E", "x", 0, 16, 0}, {"YN", "x", 6, 36, 6},
+      {"YN", "x", 7, 36, 7}, {"YNC", "x", 6, 35, 6}, {"YNC", "x", 7, 35, 7}, {"YNC", "x", 2, 35, 2},
+      {"OC", "x", 1, 33, 1}, {"OC", "", 2, 33, 2},
+      // Codes outside the table are information notes.
+      {"e", "x", 0, 64, 0}, {"yn", "x", 0, 64, 0}, {"YN ", "x", 0, 64, 0}, {"", "x", 0, 64, 0},
+      {"E", "x", -1, 16, 0}};
+  // clang-format on
   for (const auto& c : kCases) {
     SCOPED_TRACE("\"" + c.tipo + "\" answered " + std::to_string(c.answer));
     ScriptedWindowSystem ws;
@@ -50,12 +44,11 @@ TEST(FGMensaje, BeepsThenShowsTheKindsBox) {
 }
 
 TEST(ProgressLine, AddsThreeDotsUnlessTheTextEndsInTwo) {
+  // clang-format off
   for (const auto& [texto, line] : std::vector<std::pair<std::string, std::string>>{
-           {"Preparando información", "Preparando información..."},
-           {"Copiando...", "Copiando..."},
-           {"Casi..", "Casi.."},
-           {"Uno.", "Uno...."},
-           {"", "..."}})
+           {"Preparando información", "Preparando información..."}, {"Copiando...", "Copiando..."},
+           {"Casi..", "Casi.."}, {"Uno.", "Uno...."}, {"", "..."}})
+    // clang-format on
     EXPECT_EQ(ProgressLine(texto), line);
 }
 
