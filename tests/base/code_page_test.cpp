@@ -39,14 +39,12 @@ TEST(AppendUtf8, EncodesInAsFewBytesAsTheCodeNeeds) {
 
 // Broken bytes each become a lone low surrogate of their own value.
 TEST(Utf8ToUtf16, DecodesAndKeepsBrokenBytesApart) {
+  // clang-format off
   const std::pair<std::string, std::u16string> rows[] = {
-      {"Año €", u"Año €"},
-      {"\xF0\x9F\x98\x80", u"\U0001F600"},
-      {"a\200b", {u'a', 0xDC80, u'b'}},
-      {"\xC3", {0xDCC3}},
-      {"\xC0\xAF", {0xDCC0, 0xDCAF}},
-      {"\xFE\xFF", {0xDCFE, 0xDCFF}},
+      {"Año €", u"Año €"}, {"\xF0\x9F\x98\x80", u"\U0001F600"}, {"a\200b", {u'a', 0xDC80, u'b'}},
+      {"\xC3", {0xDCC3}}, {"\xC0\xAF", {0xDCC0, 0xDCAF}}, {"\xFE\xFF", {0xDCFE, 0xDCFF}},
       {"\xED\xBF\xBF", {0xDCED, 0xDCBF, 0xDCBF}}};
+  // clang-format on
   for (const auto& [utf8, utf16] : rows) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
 }
 
@@ -57,12 +55,12 @@ TEST(Utf8ToCp437, WritesTheLettersOfTheCodePageAndAnUnderscoreForTheRest) {
     std::string utf8;
     std::string cp437;
   } kCases[] = {
-      {"ñ0307379.sua", "\2440307379.sua"},
-      {"ÑáéíóúüÁÉ", "\xA5\xA0\x82\xA1\xA2\xA3\x81\x5F\x90"},
-      {"PLAIN-1.SUA", "PLAIN-1.SUA"},
-      {"€ ÿ ß", "_ \x98 \xE1"},
+      // clang-format off
+      {"ñ0307379.sua", "\2440307379.sua"}, {"ÑáéíóúüÁÉ", "\xA5\xA0\x82\xA1\xA2\xA3\x81\x5F\x90"},
+      {"PLAIN-1.SUA", "PLAIN-1.SUA"}, {"€ ÿ ß", "_ \x98 \xE1"},
       {"\xF0\x9F\x98\x80.sua", "_.sua"},  // one character, one '_'
       {"a\xFF\xC3", "a__"},               // bytes that are not UTF-8
+      // clang-format on
   };
   for (const auto& c : kCases) EXPECT_EQ(Utf8ToCp437(c.utf8), c.cp437) << c.utf8;
   std::string all;
@@ -71,12 +69,11 @@ TEST(Utf8ToCp437, WritesTheLettersOfTheCodePageAndAnUnderscoreForTheRest) {
 }
 
 TEST(EqualIgnoringCase, FoldsTheLettersOfTheCodePage) {
+  // clang-format off
   const std::tuple<std::u16string, std::u16string, bool> rows[] = {
-      {u"c:\\qeb\\año\\x.sua", u"C:\\QEB\\AÑO\\X.SUA", true},
-      {u"ÿšœž", u"ŸŠŒŽ", true},
-      {u"÷", u"×", false},
-      {u"ab", u"abc", false},
-      {u"a/b", u"a\\b", false}};
+      {u"c:\\qeb\\año\\x.sua", u"C:\\QEB\\AÑO\\X.SUA", true}, {u"ÿšœž", u"ŸŠŒŽ", true},
+      {u"÷", u"×", false}, {u"ab", u"abc", false}, {u"a/b", u"a\\b", false}};
+  // clang-format on
   for (const auto& [a, b, equal] : rows) EXPECT_EQ(EqualIgnoringCase(a, b), equal);
 }
 

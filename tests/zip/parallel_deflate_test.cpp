@@ -63,22 +63,19 @@ Deflated Deflate(const std::string& data, size_t block, unsigned workers, size_t
 // early or leaves bytes over; the same bytes come out of three workers with
 // five blocks in flight. Block 0 is the default size.
 TEST(ParallelDeflate, InflatesToTheDataWithItsCrcWhateverTheBlocksAndWorkers) {
+  // clang-format off
   const struct {
     std::string data;
     size_t block;
     unsigned workers;
     size_t in_flight;
-  } kCases[] = {{"", kBlock, 2, 0},
-                {Text(1000, 1), kBlock, 2, 0},
-                {Text(kBlock, 2), kBlock, 2, 0},
-                {Text(kBlock + 1, 3), kBlock, 2, 0},
-                {Mixed(3 * kBlock, 4), kBlock, 2, 0},
-                {Mixed(1'000'000, 6), kBlock, 1, 2},
-                {Mixed(2'000'000, 20), kBlock, 8, 16},
+  } kCases[] = {{"", kBlock, 2, 0}, {Text(1000, 1), kBlock, 2, 0}, {Text(kBlock, 2), kBlock, 2, 0},
+                {Text(kBlock + 1, 3), kBlock, 2, 0}, {Mixed(3 * kBlock, 4), kBlock, 2, 0},
+                {Mixed(1'000'000, 6), kBlock, 1, 2}, {Mixed(2'000'000, 20), kBlock, 8, 16},
                 {RandomBytes(700'000, 8), kBlock, 2, 0},
-                {std::string(3'000'000, '\0'), kBlock, 2, 0},
-                {Mixed(3'000'000, 9), 0, 0, 0},
+                {std::string(3'000'000, '\0'), kBlock, 2, 0}, {Mixed(3'000'000, 9), 0, 0, 0},
                 {Mixed(300'000, 10), 1000, 2, 0}};  // held to the smallest block, a whole window
+  // clang-format on
   for (const auto& c : kCases) {
     const Deflated deflated = Deflate(c.data, c.block, c.workers, c.in_flight);
     EXPECT_EQ(deflated.result.raw_size, c.data.size());

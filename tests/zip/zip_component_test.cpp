@@ -140,16 +140,15 @@ std::string PackInChild(const std::string& source, const std::string& archive, s
 // file, no archive, an older archive untouched.
 TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
   const std::string kOld = "old/NAME.ZIP";
+  // clang-format off
   const struct {
     std::string name, source, archive;  // in the folder; source "" leaves the path empty
     int64_t code;                       // minus its number for an error out of Compress
     CommentMaker comment = ScrambledClave;
     int64_t size_limit = 0;  // bytes; negative: that many below the archive's size
     int fsync_error = 0;
-  } kCases[] = {{"SourceMissing", "MISSING.SUA", kOld, 140},
-                {"SourceEmptyPath", "", kOld, 140},
-                {"SourceIsAFolder", "adir", kOld, 140},
-                {"SourceOf4GiB", "HUGE.SUA", kOld, 140},
+  } kCases[] = {{"SourceMissing", "MISSING.SUA", kOld, 140}, {"SourceEmptyPath", "", kOld, 140},
+                {"SourceIsAFolder", "adir", kOld, 140}, {"SourceOf4GiB", "HUGE.SUA", kOld, 140},
                 {"ArchiveFolderMissing", "NAME.SUA", "nofolder/NAME.ZIP", 504},
                 {"ArchiveParentIsAFile", "NAME.SUA", "afile/NAME.ZIP", 504},
                 {"ArchivePathIsAFolder", "NAME.SUA", "adir", 519},
@@ -160,6 +159,7 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
                 {"DiskFullAtTheLastByte", "NAME.SUA", kOld, 150, nullptr, -1},
                 {"FlushFindsTheDiskFull", "NAME.SUA", kOld, 150, nullptr, 0, ENOSPC},
                 {"FlushFailsOtherwise", "NAME.SUA", kOld, 506, nullptr, 0, EIO}};
+  // clang-format on
   for (const auto& f : kCases) {
     SCOPED_TRACE(f.name);
     TempFolder folder;

@@ -217,14 +217,13 @@ TEST(ZipHeaders, DecodeNeedsTheWholeFixedPartAndItsSignature) {
 TEST(ByteReader, StaysFailedAfterItsFirstShortRead) {
   // The bytes, the reads (1, 2, 4: a number of that many bytes; t: Text(2);
   // s: Skip(2)) and what they give.
+  // clang-format off
   for (const auto& [bytes, ops, trace_expected] : std::vector<std::array<std::string, 3>>{
            {"\x01\x02\x03\x04\x05\x06\x07", "124", "1 770 117835012 ok 0"},
-           {"\x01\x02\x03", "41", "0 0 failed 0"},
-           {"\x01\x02\x03", "21", "513 3 ok 0"},
-           {"\x01\x02\x03\x04", "s2", "1027 ok 0"},
-           {"\x01\x02\x03", "ss1", "0 failed 0"},
-           {"abc", "tt", "ab  failed 0"},
-           {"abcd", "t", "ab ok 2"}}) {
+           {"\x01\x02\x03", "41", "0 0 failed 0"}, {"\x01\x02\x03", "21", "513 3 ok 0"},
+           {"\x01\x02\x03\x04", "s2", "1027 ok 0"}, {"\x01\x02\x03", "ss1", "0 failed 0"},
+           {"abc", "tt", "ab  failed 0"}, {"abcd", "t", "ab ok 2"}}) {
+    // clang-format on
     ByteReader in({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
     std::string trace;
     for (const char op : ops) {
@@ -265,21 +264,18 @@ TEST(DecodeEntryName, ReadsCodePage437Utf8OrTheUnicodePathField) {
   constexpr uint16_t kDos = 20, kUnix = 3 << 8 | 30, kUtf8 = 1 << 11;
   const std::string kBefore("\x01\x00\x00\x00", 4);  // another, empty field
   // The name as stored, the flags, the extra field, made by, the name read ("" when refused).
+  // clang-format off
   for (const auto& [raw, flags, extra, made_by, expected] :
        std::vector<std::tuple<std::string, uint16_t, std::string, uint16_t, std::string>>{
-           {"caf\x82", 0, "", kDos, "café"},
-           {"\xA4\xA5", 0, "", kDos, "ñÑ"},
-           {"caf\xC3\xA9", kUtf8, "", kDos, "café"},
-           {"A\xC3\xB1o", 0, "", kDos, "A├▒o"},
-           {"A\xC3\xB1o", 0, "", kUnix, "Año"},
-           {"caf\x82", 0, "", kUnix, "café"},
+           {"caf\x82", 0, "", kDos, "café"}, {"\xA4\xA5", 0, "", kDos, "ñÑ"},
+           {"caf\xC3\xA9", kUtf8, "", kDos, "café"}, {"A\xC3\xB1o", 0, "", kDos, "A├▒o"},
+           {"A\xC3\xB1o", 0, "", kUnix, "Año"}, {"caf\x82", 0, "", kUnix, "café"},
            {"caf\x82", 0, kBefore + UnicodePath("caf\x82", "кафе"), kDos, "кафе"},
            {"caf\x82", 0, UnicodePath("caf\x83", "кафе"), kDos, "café"},  // stale: renamed since
            {"caf\x82", 0, UnicodePath("caf\x82", "кафе").substr(0, 7), kDos, "café"},  // cut short
-           {"", 0, "", kUnix, ""},
-           {std::string("a\0b", 3), 0, "", kUnix, ""},
-           {"\xF4\x90\x80\x80", kUtf8, "", kUnix,
-            ""}}) {  // past U+10FFFF (the decoder's own table)
+           {"", 0, "", kUnix, ""}, {std::string("a\0b", 3), 0, "", kUnix, ""},
+           {"\xF4\x90\x80\x80", kUtf8, "", kUnix, ""}}) {  // past U+10FFFF
+    // clang-format on
     std::string name;
     try {
       name = DecodeEntryName(raw, flags, extra, made_by);

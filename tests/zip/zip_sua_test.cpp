@@ -24,11 +24,11 @@ const std::string kMissingFolder = std::to_string(ENOENT);
 // with the platform's error before packing.
 TEST(AddFilesToZip, PacksFileZipOrLeavesTheEmptyArchive) {
   // The file, the archive, the error number.
-  for (const auto& [file, archive, err_num] :
-       std::vector<std::array<std::string, 3>>{{"in/NAME.SUA", "NAME.ZIP", ""},
-                                               {"MISSING.SUA", "NAME.ZIP", ""},
-                                               {"", "NAME.ZIP", ""},
-                                               {"in/NAME.SUA", "none/NAME.ZIP", kMissingFolder}}) {
+  // clang-format off
+  for (const auto& [file, archive, err_num] : std::vector<std::array<std::string, 3>>{
+           {"in/NAME.SUA", "NAME.ZIP", ""}, {"MISSING.SUA", "NAME.ZIP", ""}, {"", "NAME.ZIP", ""},
+           {"in/NAME.SUA", "none/NAME.ZIP", kMissingFolder}}) {
+    // clang-format on
     TempFolder folder;
     const std::string data = Text(50000, 9);
     folder.Write("in/NAME.SUA", data);
@@ -89,13 +89,14 @@ TEST(UnzipToFolder, LinkAlreadyInTheFolderIsNotFollowed) {
 // empty file, a name that is not ASCII) extract into identical files,
 // replacing one already there; an empty archive extracts nothing.
 TEST(UnzipToFolder, OtherToolsArchivesExtractIntoIdenticalFiles) {
+  // clang-format off
   const struct {
     std::string tool, command;  // run inside the tree; $A is the archive
-  } kPackers[] = {{"zip", "zip -q -r \"$A\" ."},
-                  {"zip", "zip -q -0 -r \"$A\" ."},
+  } kPackers[] = {{"zip", "zip -q -r \"$A\" ."}, {"zip", "zip -q -0 -r \"$A\" ."},
                   {"7z", "7z a -tzip \"$A\" . >/dev/null"},
                   {"python3", "python3 -m zipfile -c \"$A\" dir 'Año ñandú.txt' zero.txt empty"},
                   {"python3", "python3 -m zipfile -c \"$A\""}};
+  // clang-format on
   std::string missing;
   for (const auto& p : kPackers) {
     SCOPED_TRACE(p.command);

@@ -22,12 +22,13 @@ TEST(FGCifraXor, ScramblesEachCodeOrKeepsItAndFailsPastTheLimits) {
       {"AAAAA", "AB", "A\003A\003A"},           // the key starts over
       {std::string(32766, 'A'), "B", std::string(32766, '\x03')},
       {"A", std::string(32767, 'B'), "\x03"},
-      {"A", "", "", kErrInvalidArgument},
-      {std::string(32766, 'A'), "", "", kErrInvalidArgument},
+      // clang-format off
+      {"A", "", "", kErrInvalidArgument}, {std::string(32766, 'A'), "", "", kErrInvalidArgument},
       {std::string(32767, 'A'), "B", "", kErrOverflow},
       {std::string(40000, 'A'), "", "", kErrOverflow},
       {"A", std::string(32768, 'B'), "", kErrOverflow},
       {"", std::string(32768, 'B'), "", kErrOverflow},
+      // clang-format on
   };
   for (const auto& c : kCases) {
     long error = 0;
