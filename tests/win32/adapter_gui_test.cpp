@@ -106,16 +106,17 @@ TEST_F(Win32WindowSystemTest, UpDisablesTheOtherVisibleWindowsDownEnablesThemHid
 
 // Each kind's icon and buttons, with a body of two lines.
 TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnTheAnswer) {
+  // clang-format off
   const struct {
     int style;
     int press;  // the button pressed; 0: Esc
     int answer;
     std::vector<int> buttons;
     const wchar_t* icon;
-  } cases[] = {{64, IDOK, IDOK, {IDOK}, IDI_ASTERISK},
-               {16, 0, IDOK, {IDOK}, IDI_HAND},
+  } cases[] = {{64, IDOK, IDOK, {IDOK}, IDI_ASTERISK}, {16, 0, IDOK, {IDOK}, IDI_HAND},
                {36, IDYES, IDYES, {IDYES, IDNO}, IDI_QUESTION},
                {33, 0, IDCANCEL, {IDOK, IDCANCEL}, IDI_QUESTION}};
+  // clang-format on
   for (const auto& c : cases) {
     auto seen = Operate(ToWide(kTitle), [press = c.press](HWND box) {
       std::vector<int> buttons;

@@ -29,10 +29,11 @@ long ErrorNumberOf(Act act) {
 }
 
 TEST(Utf, ConvertsBothWaysAndRefusesBrokenTextExceptWhereItIsOnlyShown) {
+  // clang-format off
   const std::pair<std::string, std::wstring> cases[] = {
-      {"", L""},
-      {"¿Más diskettes?", L"\u00BFM\u00E1s diskettes?"},
+      {"", L""}, {"¿Más diskettes?", L"\u00BFM\u00E1s diskettes?"},
       {"Programa Ñandú\\canción 𝄞", L"Programa \u00D1and\u00FA\\canci\u00F3n \U0001D11E"}};
+  // clang-format on
   for (const auto& [utf8, wide] : cases) {
     EXPECT_EQ(ToWide(utf8), wide);
     EXPECT_EQ(ToWideLenient(utf8), wide);

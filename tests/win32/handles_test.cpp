@@ -7,10 +7,6 @@
 namespace qeb::ui::win32 {
 namespace {
 
-HANDLE NewEvent() {
-  return CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
-
 bool IsOpen(HANDLE handle) {
   DWORD flags = 0;
   return GetHandleInformation(handle, &flags) != FALSE;
@@ -21,7 +17,8 @@ TEST(UniqueKernelHandle, OwnsOneHandleClosingItOnceAndTakesNullAndInvalidForNoth
   UniqueKernelHandle nothing(INVALID_HANDLE_VALUE);
   EXPECT_FALSE(nothing);
   EXPECT_TRUE(nothing.Close());  // nothing to close is no failure
-  const HANDLE first = NewEvent(), second = NewEvent(), third = NewEvent();
+  const auto new_event = [] { return CreateEventW(nullptr, TRUE, FALSE, nullptr); };
+  const HANDLE first = new_event(), second = new_event(), third = new_event();
   {
     UniqueKernelHandle moved(first);
     UniqueKernelHandle owner(std::move(moved));
