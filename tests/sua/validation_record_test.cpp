@@ -28,9 +28,11 @@ TEST(ParseDiskCount, TakesTheTextAsTheSixteenBitConversionDoes) {
 }
 
 // The fields after "ident|codigo|discos|inicial|clave|erroneo" were old ones.
+// The count is read from its two characters alone: the "-" that follows it
+// here belongs to RegValInicial.
 TEST(ExtractValidationFields, TakesEachFieldOfARecordFromItsPositions) {
   const std::string r =
-      ValidationRecord("A1234567890", "200307", "03", "SXYZ", "CLAVE0123456789ABC");
+      ValidationRecord("A1234567890", "200307", "03", "-XYZ", "CLAVE0123456789ABC");
   const auto with = [](const std::string& discos) {
     return ValidationRecord("A1234567890", "200307", discos, "SXYZ", "K");
   };
@@ -38,7 +40,7 @@ TEST(ExtractValidationFields, TakesEachFieldOfARecordFromItsPositions) {
   const std::string old = "old-ident|old-cod|9|old-ini|old-clave|old";
   // clang-format off
   const std::pair<std::string, std::string> rows[] = {
-      {r, "A1234567890|200307|3|SXYZ|CLAVE0123456789ABC |old"}, {r.substr(2) + "\r\n", old},
+      {r, "A1234567890|200307|3|-XYZ|CLAVE0123456789ABC |old"}, {r.substr(2) + "\r\n", old},
       {"6" + r.substr(1), old}, {" 06" + r.substr(3), old}, {"", old}, {"0", old},
       {with("  "), k}, {with("XX"), k}, {with("-"), k}, {r.substr(0, 30), "A1234567890|2003|9|||old"},
       {r.substr(0, 67), "A1234567890|200307|0|||old"}, {"06", "||9|||old"},
