@@ -55,16 +55,19 @@ const std::array<std::string, 3> kReaders[] = {
 TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
   // The joined file's name and data, a handler or none, the method, the name
   // in code page 437 when it differs.
+  // clang-format off
   for (const auto& [name, data, handler, method, stored_name] :
        std::vector<std::tuple<std::string, std::string, bool, uint16_t, std::string>>{
            {"NAME.SUA", Text(100000, 1), true, 8, ""},
-           {"EMPTY.SUA", "", true, 0, ""},
-           {"ONE.SUA", "x", true, 0, ""},
+           {"EMPTY.SUA", "", true, 0, ""}, {"ONE.SUA", "x", true, 0, ""},
            {"NOISE.SUA", RandomBytes(70000, 7), true, 0, ""},
+           // Its deflated attempt outgrows the stored entry and its directory: the file is cut back.
+           {"MEGA.SUA", RandomBytes(1 << 20, 8), true, 0, ""},
            {"MIXED.SUA", Mixed(4'500'000, 2), true, 8, ""},  // many blocks, several threads
            {"JOINED.SUA", sample::MakeSuaData("ABCD1234", 25'000, 11, 15), true, 8, ""},
            {"ñ0307379.sua", Text(5000, 3), true, 8, "\2440307379.sua"},
            {"Año € ñandú.SUA", "x", false, 0, "A\244o _ \244and\243.SUA"}}) {
+    // clang-format on
     SCOPED_TRACE(name);
     TempFolder folder;
     const std::string source = folder.Write("in/" + name, data);
