@@ -7,7 +7,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${QEB_FUZZ_SECONDS:-10}
 
@@ -21,12 +21,14 @@ failed_suites=0
 total_passed=0
 total_failed=0
 
-# record NAME PASSED FAILED
+# record NAME PASSED FAILED [SKIPPED]: a skipped or not-run test is a
+# failure here, since every tool a test needs is installed above.
 record() {
-  summary+=("$1: $2 passed, $3 failed")
+  local skipped=${4:-0}
+  summary+=("$1: $2 passed, $3 failed, $skipped skipped")
   total_passed=$((total_passed + $2))
-  total_failed=$((total_failed + $3))
-  [ "$3" -ne 0 ] && failed_suites=$((failed_suites + 1))
+  total_failed=$((total_failed + $3 + skipped))
+  [ $(($3 + skipped)) -ne 0 ] && failed_suites=$((failed_suites + 1))
   return 0
 }
 
@@ -40,26 +42,25 @@ build_preset() {
   fi
 }
 
-# run_ctest PRESET: runs the preset's tests and records one summary line.
+# run_ctest PRESET: runs the preset's tests and records one summary line,
+# counted from ctest's JUnit report: every test listed must have run and
+# passed, and every test program must have run at least one test.
 run_ctest() {
-  local preset=$1 out="build/$1.test.log"
+  local preset=$1 out="build/$1.test.log" junit="$root/build/$1.junit.xml" counts
   log "test: $preset"
-  ctest --preset "$preset" -j "$jobs" >"$out" 2>&1
-  local line total failed
-  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -n 1)
-  if [ -z "$line" ]; then
+  rm -f "$junit"
+  ctest --preset "$preset" -j "$jobs" --output-junit "$junit" >"$out" 2>&1
+  counts=$(python3 tools/ctest_summary.py "$junit" "build/$preset/test_programs.txt")
+  if [ "$(sed -n 2p <<<"$counts")" ]; then
     tail -n 40 "$out" >&2
-    record "$preset" 0 1
-    return
+    sed '1d; s/^/  /' <<<"$counts" >&2
   fi
-  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-  failed=$(sed -E 's/.*tests passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
-  [ "$failed" -ne 0 ] && grep -E '^\s+[0-9]+ - ' "$out" >&2
-  record "$preset" $((total - failed)) "$failed"
+  # shellcheck disable=SC2046 # three numbers
+  record "$preset" $(head -n 1 <<<"$counts")
 }
 
 fresh_wine_prefix() {
-  local prefix=$root/build/win64/wine
+  local prefix=$root/build/$1/wine
   [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null
   rm -rf "$prefix"
   mkdir -p "$prefix"
@@ -68,7 +69,7 @@ fresh_wine_prefix() {
 }
 
 stop_wine_prefix() {
-  WINEPREFIX=$root/build/win64/wine wineserver -k 2>/dev/null
+  WINEPREFIX=$root/build/$1/wine wineserver -k 2>/dev/null
   return 0
 }
 
@@ -98,6 +99,43 @@ run_fuzzers() {
   fi
 }
 
+# run_e2e PRESET: the scenarios through the real exe. Every block of
+# scenarios.txt must have run: fewer results than blocks is a failure.
+run_e2e() {
+  local name=e2e-$1 log_file=build/e2e-$1.log line passed failed blocks
+  log "end-to-end under Wine and Xvfb: $1"
+  bash tests/e2e/run_e2e.sh "$root/build/$1" >"$log_file" 2>&1
+  line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$log_file" | tail -n 1)
+  blocks=$(grep -c '^== ' tests/e2e/scenarios.txt)
+  if [ -z "$line" ]; then
+    tail -n 40 "$log_file" >&2
+    record "$name" 0 1
+    return
+  fi
+  read -r passed failed < <(sed -E 's/^e2e: ([0-9]+) passed, ([0-9]+) failed.*/\1 \2/' <<<"$line")
+  [ "$failed" -ne 0 ] && grep -E -A 12 '^FAIL|^ *scenarios.txt' "$log_file" >&2
+  if [ $((passed + failed)) -ne "$blocks" ]; then
+    echo "$name: $((passed + failed)) scenarios ran, scenarios.txt has $blocks blocks" >&2
+    record "$name" "$passed" "$failed" $((blocks - passed - failed))
+  else
+    record "$name" "$passed" "$failed"
+  fi
+}
+
+# windows_suites PRESET: the unit suites of a Windows build under Wine, in a
+# fresh prefix, then the end-to-end scenarios with its exe.
+windows_suites() {
+  local preset=$1
+  if build_preset "$preset"; then
+    fresh_wine_prefix "$preset"
+    run_ctest "$preset"
+    stop_wine_prefix "$preset"
+    run_e2e "$preset"
+  else
+    record "$preset" 0 1
+  fi
+}
+
 main() {
   qeb_install_missing || exit 1
   mkdir -p build
@@ -120,26 +158,7 @@ main() {
     fi
   done
 
-  if build_preset win64; then
-    fresh_wine_prefix
-    run_ctest win64
-    if [ -x tests/e2e/run_e2e.sh ]; then
-      log "end-to-end under Wine and Xvfb"
-      if tests/e2e/run_e2e.sh "$root/build/win64" >build/e2e.log 2>&1; then :; fi
-      line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' build/e2e.log | tail -n 1)
-      if [ -n "$line" ]; then
-        read -r passed failed < <(sed -E 's/^e2e: ([0-9]+) passed, ([0-9]+) failed.*/\1 \2/' <<<"$line")
-        [ "$failed" -ne 0 ] && grep -E 'FAIL' build/e2e.log >&2
-        record e2e "$passed" "$failed"
-      else
-        tail -n 40 build/e2e.log >&2
-        record e2e 0 1
-      fi
-    fi
-    stop_wine_prefix
-  else
-    record win64 0 1
-  fi
+  windows_suites win64
 
   printf '%s\n' "${summary[@]}"
   echo "total: $total_passed passed, $total_failed failed"
