@@ -1,21 +1,19 @@
 #pragma once
 // Outside programs (archivers, Python) that read or make what the program
 // writes. They exist on the native build only.
+#ifndef _WIN32
+
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 #include <utility>
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
 namespace qeb::test_support {
 
 // The exit status of a shell command, and its standard output and error.
-inline std::pair<int, std::string> RunTool([[maybe_unused]] const std::string& command) {
+inline std::pair<int, std::string> RunTool(const std::string& command) {
   std::pair<int, std::string> result{-1, ""};
-#ifndef _WIN32
   FILE* pipe = popen(("LC_ALL=C.UTF-8; export LC_ALL; " + command + " 2>&1").c_str(), "r");
   if (pipe == nullptr) return result;
   char buffer[4096];
@@ -23,7 +21,6 @@ inline std::pair<int, std::string> RunTool([[maybe_unused]] const std::string& c
     result.second.append(buffer, got);
   const int status = pclose(pipe);
   result.first = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
   return result;
 }
 inline std::string Quote(const std::string& text) {
@@ -33,3 +30,5 @@ inline std::string Quote(const std::string& text) {
 }
 
 }  // namespace qeb::test_support
+
+#endif

@@ -25,10 +25,12 @@
 namespace qeb::zip::testing_zip {
 using test_support::Exists;
 using test_support::Hex;
-using test_support::Quote;
 using test_support::ReadAll;
-using test_support::RunTool;
 using test_support::TempFolder;
+#ifndef _WIN32
+using test_support::Quote;
+using test_support::RunTool;
+#endif
 
 // Pseudo-random bytes (deflate cannot shrink them), compressible text, and
 // text with stretches of noise (stored and compressed deflate blocks both).
