@@ -21,7 +21,12 @@ export LANG=$QEB_LOCALE LC_ALL=$QEB_LOCALE WINEDEBUG=-all WINEDLLOVERRIDES="msco
 # Deadlines, in seconds: nothing may hang.
 kBootDeadline=180 kRunDeadline=120 kDisplayDeadline=10
 
-e2e_stop() { timeout 30 wineserver -k >/dev/null 2>&1; kill "${e2e_xvfb:-}" 2>/dev/null; return 0; }
+e2e_stop() {
+  timeout 30 wineserver -k >/dev/null 2>&1
+  kill "${e2e_xvfb:-}" 2>/dev/null
+  release_small_disk
+  return 0
+}
 
 # e2e_start WORK: a display of its own (Xvfb), a fresh prefix in WORK/wine
 # with unmanaged windows (no 2 s wait at each close), one Wine server kept up
@@ -60,18 +65,13 @@ e2e_start() {
 
 windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
 
-# e2e_drive EXE SCRIPT REPORT SHOTS [LIMIT_KB]: the driver plays SCRIPT with
-# the Windows program EXE, writing REPORT and SHOTS/*.png (its own messages
-# go to REPORT.log). LIMIT_KB limits the size of every file the driver and
-# the program write. Answers the driver's exit status.
+# e2e_drive EXE SCRIPT REPORT SHOTS: the driver plays SCRIPT with the Windows
+# program EXE, writing REPORT and SHOTS/*.png (its own messages go to
+# REPORT.log). Answers the driver's exit status.
 e2e_drive() {
   local args=("$1" "$(windows_path "$2")" "$(windows_path "$3")" "$(windows_path "$4")") status shot
   mkdir -p "$4"
-  # The server runs outside the limit (wineserver -p); the driver and the
-  # program inherit it, with SIGXFSZ ignored so that a write at the limit
-  # fails instead of killing the program.
-  (ulimit -f "${5:-unlimited}" && trap '' XFSZ && exec timeout $kRunDeadline wine "$e2e_build/tests/e2e/e2e_driver.exe" "${args[@]}") \
-    </dev/null >"$3.log" 2>&1
+  timeout $kRunDeadline wine "$e2e_build/tests/e2e/e2e_driver.exe" "${args[@]}" </dev/null >"$3.log" 2>&1
   status=$?
   # After the deadline: end this prefix's processes, keep a server up.
   [ $status -ne 124 ] || { timeout 30 wineserver -k; wineserver -p; } >/dev/null 2>&1
@@ -107,6 +107,12 @@ with zipfile.ZipFile(sys.argv[1], "w") as z: [z.writestr(n, "an earlier run") fo
 
 problem() { echo "  $*"; checks_ok=0; }
 
+# small_disk KB: the work folder on a disk of its own of KB KiB (a tmpfs; it
+# needs root), so that every file the run writes there meets a real full
+# disk, as Windows reports it (error 112).
+small_disk() { mkdir -p "$WORK_DIR" && mount -t tmpfs -o "size=${1}k" qeb-e2e "$WORK_DIR"; }
+release_small_disk() { if mountpoint -q "${WORK_DIR:-/nonexistent}"; then umount "$WORK_DIR"; fi; }
+
 # expect_no_work_folder / expect_work_files NAME...: the work folder is absent,
 # or holds exactly these files (so no copy, joined or temporary file is left).
 work_files() { find "$WORK_DIR" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | paste -sd ' '; }
@@ -131,6 +137,7 @@ run_scenario() {  # NAME
   local name=$1 run_dir=$e2e_work/runs/$1 folder="Programa Ñandú"
   local program_dir=$WINEPREFIX/drive_c/$folder
   chmod -R u+w "$e2e_work/drives"  # a setup may have write-protected a diskette
+  WORK_DIR=$program_dir/tmp && release_small_disk
   rm -rf "$program_dir" "$e2e_work"/drives/*/*
   mkdir -p "$program_dir" "$run_dir"
   cp "$e2e_build/QEB_SUA.exe" "$program_dir/"
@@ -143,17 +150,33 @@ run_scenario() {  # NAME
   # Variables for the setup and check lines (shellcheck cannot see them used).
   # shellcheck disable=SC2034
   A_DIR=$e2e_work/drives/a B_DIR=$e2e_work/drives/b M_DIR=$e2e_work/drives/m RUN_DIR=$run_dir
-  WORK_DIR=$program_dir/tmp LIMIT_KB=
+  WORK_DIR=$program_dir/tmp
   checks_ok=1
   eval "$(sed -n 's/^setup //p' "$run_dir/block")" || problem "the setup failed"
   diskette_listing >"$run_dir/diskettes.before"
   e2e_drive "C:\\$folder\\QEB_SUA.exe" "$run_dir/expected" "$run_dir/report" \
-    "$e2e_work/shots/$name" "$LIMIT_KB" || problem "the driver failed ($?)"
+    "$e2e_work/shots/$name" || problem "the driver failed ($?)"
   diff -u "$run_dir/expected" "$run_dir/report" | sed 's/^/    /' >"$run_dir/diff" ||
     problem "the driver's report differs from the expected one:"$'\n'"$(cat "$run_dir/diff")"
   diskette_listing | cmp -s "$run_dir/diskettes.before" - || problem "the diskettes changed"
   eval "$(sed -n 's/^check //p' "$run_dir/block")"
+  release_small_disk
   [ $checks_ok -eq 1 ]
+}
+
+# The table's form: every line starting with "=" is a block's header "== NAME"
+# with a new name, no step stands outside a block, and each block starts the
+# program and waits for its end. Prints "scenarios.txt:LINE: problem".
+e2e_check_table() {
+  awk '/^=/ && !/^== [a-z0-9-]+$/ { bad("not a header \"== NAME\"") }
+       /^== / { if (seen[$2]++) bad("a second block " $2); name = $2; start[name] = NR; next }
+       /^#/ || !NF { next }
+       !name { bad("a line outside any block") }
+       $1 == "start" { started[name] = 1 } $1 == "exit" { ended[name] = 1 }
+       function bad(what) { printf "scenarios.txt:%d: %s\n", NR, what; failed = 1 }
+       END { for (n in start) if (!started[n] || !ended[n]) {
+               printf "scenarios.txt:%d: block %s lacks its start or exit\n", start[n], n; failed = 1 }
+             exit failed }' "$e2e_here/scenarios.txt"
 }
 
 # --- Main ----------------------------------------------------------------------
@@ -163,6 +186,7 @@ e2e_main() {
   e2e_build=$(cd "$1" && pwd) || exit 2
   shift
   local started=$SECONDS name t0 result passed=0 failed=0
+  e2e_check_table || { echo "e2e: 0 passed, 1 failed" && exit 1; }
   # A set-up that fails counts as one failed scenario, so the summary line
   # is always the last one.
   e2e_start "$e2e_build/e2e" && make_samples || {
