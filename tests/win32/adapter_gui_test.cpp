@@ -16,7 +16,6 @@
 #include "tests/win32/window_probe.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
-#include "ui/win32/dpi.h"
 #include "ui/win32/open_dialog.h"
 #include "ui/win32/progress_window_win32.h"
 #include "ui/win32/win32_window_system.h"
@@ -65,20 +64,20 @@ TEST_F(Win32WindowSystemTest, TheProgressWindowIsSizedInTwipsCentredAndOutOfTheT
   RECT client{}, line = WindowRect(label);
   GetClientRect(window, &client);
   MapWindowPoints(/*from=*/nullptr, window, reinterpret_cast<POINT*>(&line), 2);
-  // The client area's width and height, then the label's left, top, width and height.
-  std::vector<int> expected;
-  for (const double twips : {4395, 1200, 600, 480, 3735, 369})
-    expected.push_back(TwipsToPixels(twips, DpiForWindow(window)));
+  // The client area is 4395 by 1200 twips, the label 600, 480, 3735 and 369.
+  // At 96 dpi a pixel is 15 twips, and each length is rounded to the nearest
+  // pixel on its own: the label's 369 twips (24.6 pixels) make 25.
+  ASSERT_EQ(GetDpiForWindow(window), 96u);
   EXPECT_EQ((std::vector<int>{client.right, client.bottom, line.left, line.top,
                               line.right - line.left, line.bottom - line.top}),
-            expected);
+            (std::vector<int>{293, 80, 40, 32, 249, 25}));
   // Form_Load centred it with its outer size.
   const RECT outer = WindowRect(window);
   EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2.0, 1);
   EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2.0, 1);
   const Extent size = ws_.ProgressWindowSize();
-  EXPECT_DOUBLE_EQ(size.width, PixelsToTwips(outer.right - outer.left, SystemDpi()));
-  EXPECT_DOUBLE_EQ(size.height, PixelsToTwips(outer.bottom - outer.top, SystemDpi()));
+  EXPECT_DOUBLE_EQ(size.width, (outer.right - outer.left) * 15.0);
+  EXPECT_DOUBLE_EQ(size.height, (outer.bottom - outer.top) * 15.0);
 }
 
 TEST_F(Win32WindowSystemTest, UpDisablesTheOtherVisibleWindowsDownEnablesThemHiddenOnesKeepState) {
