@@ -14,7 +14,6 @@
 #include "base/run_error.h"
 #include "base/wide_text.h"
 #include "tests/win32/window_probe.h"
-#include "ui/mensaje.h"
 #include "ui/progress_window.h"
 #include "ui/win32/open_dialog.h"
 #include "ui/win32/progress_window_win32.h"
@@ -31,12 +30,6 @@ class Win32WindowSystemTest : public testing::Test {
   Win32WindowSystem ws_{GetModuleHandleW(nullptr),
                         L"Local\\QEB_SUA.gui-test." + std::to_wstring(GetCurrentProcessId())};
 };
-
-RECT WindowRect(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  return rect;
-}
 
 // Waits for a window of the dialog class with this title, then does `act`
 // to it from another thread; the future holds what `act` answered.
@@ -61,8 +54,9 @@ TEST_F(Win32WindowSystemTest, TheProgressWindowIsSizedInTwipsCentredAndOutOfTheT
                (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
   const HWND label = GetDlgItem(window, kProgressLabelId);
   EXPECT_TRUE(GetWindowLongW(label, GWL_STYLE) & SS_CENTER);
-  RECT client{}, line = WindowRect(label);
+  RECT client{}, line{}, outer{};
   GetClientRect(window, &client);
+  GetWindowRect(label, &line);
   MapWindowPoints(/*from=*/nullptr, window, reinterpret_cast<POINT*>(&line), 2);
   // The client area is 4395 by 1200 twips, the label 600, 480, 3735 and 369.
   // At 96 dpi a pixel is 15 twips, and each length is rounded to the nearest
@@ -72,7 +66,7 @@ TEST_F(Win32WindowSystemTest, TheProgressWindowIsSizedInTwipsCentredAndOutOfTheT
                               line.right - line.left, line.bottom - line.top}),
             (std::vector<int>{293, 80, 40, 32, 249, 25}));
   // Form_Load centred it with its outer size.
-  const RECT outer = WindowRect(window);
+  GetWindowRect(window, &outer);
   EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2.0, 1);
   EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2.0, 1);
   const Extent size = ws_.ProgressWindowSize();
