@@ -74,7 +74,7 @@ TEST_F(Win32WindowSystemTest, TheProgressWindowIsSizedInTwipsCentredAndOutOfTheT
   EXPECT_DOUBLE_EQ(size.height, (outer.bottom - outer.top) * 15.0);
 }
 
-TEST_F(Win32WindowSystemTest, UpDisablesTheOtherVisibleWindowsDownEnablesThemHiddenOnesKeepState) {
+TEST_F(Win32WindowSystemTest, UpVetoesClosingAndDisablesTheOtherVisibleWindowsDownEnablesThem) {
   const HWND main = ws_.main_window();
   ASSERT_EQ(ws_.TopLevelWindowCount(), 1);
   EXPECT_FALSE(ws_.TopLevelWindowAt(0).visible);
@@ -92,6 +92,10 @@ TEST_F(Win32WindowSystemTest, UpDisablesTheOtherVisibleWindowsDownEnablesThemHid
   EXPECT_TRUE(IsWindowEnabled(progress));
   EXPECT_FALSE(IsWindowEnabled(main));
   EXPECT_EQ(GetForegroundWindow(), progress);
+  // While it shows a text it vetoes the end of the session and refuses to close.
+  EXPECT_FALSE(SendMessageW(progress, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+  SendMessageW(progress, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(progress));
   FGMsgEspera(ws_, 0, "");  // mode 0 enables it, though it was disabled before
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_TRUE(IsWindowEnabled(main));
