@@ -1,7 +1,7 @@
-// The adapter's pure conversions: UTF-8 and UTF-16, and twips and pixels.
-// Spanish texts and paths, the program's folder, a system error's number and
-// text and the Open dialog's filters are seen end to end; these are the
-// cases the scenarios do not reach.
+// The adapter without windows: UTF-8 and UTF-16, twips and pixels, and the
+// owners of handles. Spanish texts and paths, the program's folder, a system
+// error's number and text and the Open dialog's filters are seen end to end;
+// these are the cases the scenarios do not reach.
 
 #include "ui/win32/win32.h"
 // After win32.h:
@@ -13,6 +13,7 @@
 #include "base/run_error.h"
 #include "base/wide_text.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/handles.h"
 
 namespace qeb::ui::win32 {
 namespace {
@@ -61,6 +62,35 @@ TEST(Twips, RoundToTheNearestPixelForTheDpiAndBeyondAScreenAreAnOverflow) {
   for (const double twips : {1e300, -1e300, std::numeric_limits<double>::quiet_NaN(),
                              std::numeric_limits<double>::infinity()})
     EXPECT_EQ(ErrorNumberOf([twips] { TwipsToPixels(twips, 96); }), kErrOverflow) << twips;
+}
+
+bool IsOpen(HANDLE handle) {
+  DWORD flags = 0;
+  return GetHandleInformation(handle, &flags) != FALSE;
+}
+
+TEST(UniqueKernelHandle, OwnsOneHandleClosingItOnceAndTakesNullAndInvalidForNothing) {
+  EXPECT_FALSE(UniqueKernelHandle(nullptr));
+  UniqueKernelHandle nothing(INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(nothing);
+  EXPECT_TRUE(nothing.Close());  // nothing to close is no failure
+  const auto new_event = [] { return CreateEventW(nullptr, TRUE, FALSE, nullptr); };
+  const HANDLE first = new_event(), second = new_event(), third = new_event();
+  {
+    UniqueKernelHandle moved(first);
+    UniqueKernelHandle owner(std::move(moved));
+    EXPECT_FALSE(moved);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
+    owner.reset(second);
+    EXPECT_FALSE(IsOpen(first));
+    EXPECT_TRUE(owner.Close());
+    EXPECT_FALSE(owner);
+    EXPECT_FALSE(IsOpen(second));
+    owner.reset(third);
+    EXPECT_EQ(owner.release(), third);
+    EXPECT_TRUE(IsOpen(third));
+    owner.reset(third);
+  }
+  EXPECT_FALSE(IsOpen(third));
 }
 
 }  // namespace
