@@ -1,19 +1,23 @@
-// The adapter without windows: UTF-8 and UTF-16, twips and pixels, and the
-// owners of handles. Spanish texts and paths, the program's folder, a system
-// error's number and text and the Open dialog's filters are seen end to end;
-// these are the cases the scenarios do not reach.
+// The adapter without windows: UTF-8 and UTF-16, twips and pixels, handle
+// owners and the test for an earlier running copy. Spanish texts and paths,
+// the program's folder, a system error's number and text and the Open
+// dialog's filters are seen end to end; these are the cases the scenarios do
+// not reach.
 
 #include "ui/win32/win32.h"
 // After win32.h:
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "base/run_error.h"
 #include "base/wide_text.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/handles.h"
+#include "ui/win32/single_instance.h"
 
 namespace qeb::ui::win32 {
 namespace {
@@ -91,6 +95,34 @@ TEST(UniqueKernelHandle, OwnsOneHandleClosingItOnceAndTakesNullAndInvalidForNoth
     owner.reset(third);
   }
   EXPECT_FALSE(IsOpen(third));
+}
+
+// An earlier copy holds the name, as a mutex that this process may open or
+// (another user's copy) may not; a name that cannot be made is a failure
+// with its number. A second start of the program itself is seen end to end.
+TEST(SingleInstance, AnEarlierHolderOfTheNameIsACopyRunningAndOtherFailuresAreThrown) {
+  // The name; the access rules of the earlier copy's mutex (none: no copy);
+  // what CreateMutexW then tells this process; the answer; the error thrown.
+  const std::tuple<const wchar_t*, const wchar_t*, DWORD, bool, long> cases[] = {
+      {L"Local\\QEB_SUA.test.libre", nullptr, ERROR_SUCCESS, false, 0},
+      {L"Local\\QEB_SUA.test.abierto", L"D:(A;;GA;;;WD)", ERROR_ALREADY_EXISTS, true, 0},
+      {L"Local\\QEB_SUA.test.cerrado", L"D:(D;;GA;;;WD)", ERROR_ACCESS_DENIED, true, 0},
+      {L"NoHay\\QEB_SUA.test", nullptr, ERROR_PATH_NOT_FOUND, false, ERROR_PATH_NOT_FOUND}};
+  for (const auto& [name, rules, plain, another, error] : cases) {
+    SECURITY_ATTRIBUTES earlier{sizeof(earlier), nullptr, FALSE};
+    const bool copy =
+        rules != nullptr && ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                                rules, SDDL_REVISION_1, &earlier.lpSecurityDescriptor, nullptr);
+    const UniqueKernelHandle held(copy ? CreateMutexW(&earlier, FALSE, name) : nullptr);
+    LocalFree(earlier.lpSecurityDescriptor);
+    UniqueKernelHandle probe(CreateMutexW(nullptr, FALSE, name));
+    EXPECT_EQ(GetLastError(), plain) << name;
+    probe.reset();
+    bool seen = false;
+    EXPECT_EQ(ErrorNumberOf([&] { seen = SingleInstance(name).AnotherCopyRunning(); }), error)
+        << name;
+    EXPECT_EQ(seen, another) << name;
+  }
 }
 
 }  // namespace
