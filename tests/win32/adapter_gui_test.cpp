@@ -14,9 +14,7 @@
 #include "base/run_error.h"
 #include "base/wide_text.h"
 #include "tests/win32/window_probe.h"
-#include "ui/mensaje.h"
 #include "ui/progress_window.h"
-#include "ui/win32/dpi.h"
 #include "ui/win32/open_dialog.h"
 #include "ui/win32/progress_window_win32.h"
 #include "ui/win32/win32_window_system.h"
@@ -32,12 +30,6 @@ class Win32WindowSystemTest : public testing::Test {
   Win32WindowSystem ws_{GetModuleHandleW(nullptr),
                         L"Local\\QEB_SUA.gui-test." + std::to_wstring(GetCurrentProcessId())};
 };
-
-RECT WindowRect(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  return rect;
-}
 
 // Waits for a window of the dialog class with this title, then does `act`
 // to it from another thread; the future holds what `act` answered.
@@ -62,26 +54,27 @@ TEST_F(Win32WindowSystemTest, TheProgressWindowIsSizedInTwipsCentredAndOutOfTheT
                (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
   const HWND label = GetDlgItem(window, kProgressLabelId);
   EXPECT_TRUE(GetWindowLongW(label, GWL_STYLE) & SS_CENTER);
-  RECT client{}, line = WindowRect(label);
+  RECT client{}, line{}, outer{};
   GetClientRect(window, &client);
+  GetWindowRect(label, &line);
   MapWindowPoints(/*from=*/nullptr, window, reinterpret_cast<POINT*>(&line), 2);
-  // The client area's width and height, then the label's left, top, width and height.
-  std::vector<int> expected;
-  for (const double twips : {4395, 1200, 600, 480, 3735, 369})
-    expected.push_back(TwipsToPixels(twips, DpiForWindow(window)));
+  // The client area is 4395 by 1200 twips, the label 600, 480, 3735 and 369.
+  // At 96 dpi a pixel is 15 twips, and each length is rounded to the nearest
+  // pixel on its own: the label's 369 twips (24.6 pixels) make 25.
+  ASSERT_EQ(GetDpiForWindow(window), 96u);
   EXPECT_EQ((std::vector<int>{client.right, client.bottom, line.left, line.top,
                               line.right - line.left, line.bottom - line.top}),
-            expected);
+            (std::vector<int>{293, 80, 40, 32, 249, 25}));
   // Form_Load centred it with its outer size.
-  const RECT outer = WindowRect(window);
+  GetWindowRect(window, &outer);
   EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2.0, 1);
   EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2.0, 1);
   const Extent size = ws_.ProgressWindowSize();
-  EXPECT_DOUBLE_EQ(size.width, PixelsToTwips(outer.right - outer.left, SystemDpi()));
-  EXPECT_DOUBLE_EQ(size.height, PixelsToTwips(outer.bottom - outer.top, SystemDpi()));
+  EXPECT_DOUBLE_EQ(size.width, (outer.right - outer.left) * 15.0);
+  EXPECT_DOUBLE_EQ(size.height, (outer.bottom - outer.top) * 15.0);
 }
 
-TEST_F(Win32WindowSystemTest, UpDisablesTheOtherVisibleWindowsDownEnablesThemHiddenOnesKeepState) {
+TEST_F(Win32WindowSystemTest, UpVetoesClosingAndDisablesTheOtherVisibleWindowsDownEnablesThem) {
   const HWND main = ws_.main_window();
   ASSERT_EQ(ws_.TopLevelWindowCount(), 1);
   EXPECT_FALSE(ws_.TopLevelWindowAt(0).visible);
@@ -99,6 +92,10 @@ TEST_F(Win32WindowSystemTest, UpDisablesTheOtherVisibleWindowsDownEnablesThemHid
   EXPECT_TRUE(IsWindowEnabled(progress));
   EXPECT_FALSE(IsWindowEnabled(main));
   EXPECT_EQ(GetForegroundWindow(), progress);
+  // While it shows a text it vetoes the end of the session and refuses to close.
+  EXPECT_FALSE(SendMessageW(progress, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+  SendMessageW(progress, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(progress));
   FGMsgEspera(ws_, 0, "");  // mode 0 enables it, though it was disabled before
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_TRUE(IsWindowEnabled(main));
