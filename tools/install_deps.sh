@@ -3,8 +3,9 @@
 
 qeb_install_missing() {
   local packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest zlib1g-dev
-    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth imagemagick
-    zip unzip p7zip-full libarchive-tools python3 locales fonts-wine)
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine64
+    wine32:i386 xvfb xauth imagemagick zip unzip p7zip-full libarchive-tools python3 locales
+    fonts-wine)
   local missing=() package
   for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -15,6 +16,13 @@ qeb_install_missing() {
     if [ "$(id -u)" -ne 0 ]; then
       echo "missing packages (${missing[*]}); run as root to install them" >&2
       return 1
+    fi
+    # wine32:i386, with which the 32-bit exe runs in the same Wine prefix,
+    # comes from the i386 architecture, added once.
+    if [[ " ${missing[*]} " == *":i386 "* ]] &&
+      ! dpkg --print-foreign-architectures | grep -qx i386; then
+      echo "== adding the i386 architecture" >&2
+      dpkg --add-architecture i386 || return 1
     fi
     apt-get update -qq &&
       DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null || return 1

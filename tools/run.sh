@@ -4,8 +4,11 @@
 # diskettes generated here: one whole file and one split set). Uses your
 # display, or Xvfb when there is none. Installs whatever is missing (as root).
 #
-#   tools/run.sh [DISKETTE_FOLDER]
-#   tools/run.sh --demo
+#   tools/run.sh [--win32] [DISKETTE_FOLDER]
+#   tools/run.sh --demo [--win32]
+#
+# --win32 builds and runs the 32-bit exe (preset win32, build/win32) instead
+# of the 64-bit one (preset win64, build/win64); options come in any order.
 #
 # --demo needs no display: under an Xvfb of its own, the end-to-end driver
 # plays an operator twice over the sample diskettes (the whole file, then the
@@ -21,20 +24,24 @@ cd "$root" || exit 1
 source "$root/tools/install_deps.sh"
 qeb_install_missing || exit 1
 
-demo=0
-if [ "${1:-}" = --demo ]; then
-  demo=1
-  shift
-fi
+demo=0 preset=win64 diskettes=
+for arg; do
+  case $arg in
+    --demo) demo=1 ;;
+    --win32) preset=win32 ;;
+    -*) echo "usage: $0 [--demo] [--win32] [DISKETTE_FOLDER]" >&2; exit 2 ;;
+    *) diskettes=$arg ;;
+  esac
+done
+build=$root/build/$preset
 
 mkdir -p build
-echo "== building QEB_SUA.exe, the end-to-end driver and the sample generator" >&2
-{ cmake --preset win64 && cmake --build --preset win64 --target QEB_SUA e2e_driver; } >build/run.build.log 2>&1 ||
+echo "== building QEB_SUA.exe ($preset), the end-to-end driver and the sample generator" >&2
+{ cmake --preset $preset && cmake --build --preset $preset --target QEB_SUA e2e_driver; } >build/run.build.log 2>&1 ||
   { tail -n 30 build/run.build.log; exit 1; }
 { cmake --preset native && cmake --build --preset native --target gen_sua; } >>build/run.build.log 2>&1 ||
   { tail -n 30 build/run.build.log; exit 1; }
 
-diskettes=${1:-}
 if [ -z "$diskettes" ]; then
   diskettes=$root/build/sample-diskettes
   rm -rf "$diskettes"
@@ -60,7 +67,7 @@ demo_script() {
 demo() {
   # shellcheck source=tests/e2e/run_e2e.sh
   source "$root/tests/e2e/run_e2e.sh"
-  e2e_build=$root/build/win64
+  e2e_build=$build
   local out=$root/build/demo run ok=0
   rm -rf "$out"
   mkdir -p "$out"
@@ -92,7 +99,7 @@ demo() {
 }
 [ $demo -eq 0 ] || { demo; exit; }
 
-prefix=$root/build/win64/run-prefix
+prefix=$build/run-prefix
 if [ ! -f "$prefix/system.reg" ] || [ ! -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
   echo "== making the Wine prefix $prefix" >&2
   qeb_make_wine_prefix "$prefix"
@@ -100,7 +107,7 @@ fi
 ln -sfn "$diskettes" "$prefix/dosdevices/a:"
 program_folder=$prefix/drive_c/QEB_SUA
 mkdir -p "$program_folder"
-cp build/win64/QEB_SUA.exe "$program_folder/"
+cp "$build/QEB_SUA.exe" "$program_folder/"
 
 # Without a window manager (Xvfb) Wine draws the windows' frames itself.
 managed=Y

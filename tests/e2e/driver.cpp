@@ -71,7 +71,10 @@ struct StepFailure : std::runtime_error {
 };
 
 std::string Quoted(const std::wstring& text) {
-  return "\"" + ToUtf8Lenient(text) + "\"";
+  std::string quoted = "\"";
+  quoted += ToUtf8Lenient(text);
+  quoted += '"';
+  return quoted;
 }
 
 bool HasClass(HWND window, const wchar_t* name) {
@@ -105,7 +108,8 @@ std::string ButtonsOf(HWND box) {
     if (button == nullptr) continue;
     std::wstring text = WindowText(button);
     std::erase(text, L'&');
-    buttons += (buttons.empty() ? "" : ",") + ToUtf8Lenient(text);
+    if (!buttons.empty()) buttons += ',';
+    buttons += ToUtf8Lenient(text);
     if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) buttons += "*";
   }
   return buttons;
@@ -131,8 +135,13 @@ std::vector<uint32_t> ScreenPixels(BITMAPINFOHEADER info) {
 // have just appeared may still be painting.
 void SaveScreenShot(const std::filesystem::path& file) {
   // Negative height: rows top down; BI_RGB: no colour table follows.
-  BITMAPINFOHEADER info{sizeof(info), GetSystemMetrics(SM_CXSCREEN), -GetSystemMetrics(SM_CYSCREEN),
-                        1, 32};
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof(info);
+  info.biWidth = GetSystemMetrics(SM_CXSCREEN);
+  info.biHeight = -GetSystemMetrics(SM_CYSCREEN);
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  info.biCompression = BI_RGB;
   std::vector<uint32_t> pixels = ScreenPixels(info), again;
   for (const auto deadline = Clock::now() + 3s; Clock::now() < deadline; pixels.swap(again)) {
     std::this_thread::sleep_for(150ms);
@@ -195,7 +204,8 @@ class Driver {
 
   UniqueKernelHandle Launch(DWORD* process_id) const {
     std::wstring command_line = L"\"" + program_ + L"\"";
-    STARTUPINFOW startup{sizeof(startup)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program_.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         program_.substr(0, program_.find_last_of(L'\\')).c_str(), &startup, &info))

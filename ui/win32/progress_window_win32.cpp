@@ -54,20 +54,21 @@ HFONT CreateMessageFont(UINT dpi) {
                      DEFAULT_PITCH | FF_SWISS, kFontFace);
 }
 
+// EnumThreadWindows' callback: stops at the first visible dialog (a message
+// box or the Open dialog, class "#32770") and stores it in *found.
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  if (!IsWindowVisible(window) || GetClassNameW(window, name, 16) == 0 ||
+      wcscmp(name, L"#32770") != 0)
+    return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
 // A message box or the Open dialog of this thread that is up, if any.
 HWND VisibleDialogOfThread() {
   HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM result) -> BOOL {
-        wchar_t name[16] = {};
-        if (!IsWindowVisible(window) || GetClassNameW(window, name, 16) == 0 ||
-            wcscmp(name, L"#32770") != 0)
-          return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), &FindVisibleDialog, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

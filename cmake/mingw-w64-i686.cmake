@@ -1,0 +1,4 @@
+# Cross build for 32-bit Windows with Debian's MinGW-w64 (posix threads).
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(QEB_MINGW_TARGET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
