@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds QEB_SUA for Linux (plain and with sanitizers) and for Windows, and runs
-# every test suite: the unit and end-to-end suites natively, the Windows suites
-# under Wine, the archive-reader fuzzers, and the program driven through its
-# real windows under Wine and Xvfb. Installs whatever is missing (as root, on
-# Debian 12). Prints one summary line per suite; exits non-zero on any failure.
+# Builds QEB_SUA for Linux (plain and with sanitizers) and for 64- and 32-bit
+# Windows, and runs every test suite: the unit suites natively, the archive-
+# reader fuzzers, and for each Windows exe its unit suites under Wine and the
+# program driven through its real windows under Wine and Xvfb. Installs
+# whatever is missing (as root, on Debian 12). Prints one summary line per
+# suite; exits non-zero on any failure, a test that did not run included.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -159,6 +160,7 @@ main() {
   done
 
   windows_suites win64
+  windows_suites win32
 
   printf '%s\n' "${summary[@]}"
   echo "total: $total_passed passed, $total_failed failed"

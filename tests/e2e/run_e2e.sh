@@ -4,7 +4,7 @@
 #
 #   tests/e2e/run_e2e.sh BUILD_DIR [SCENARIO...]
 #
-# BUILD_DIR is a win64 build folder holding QEB_SUA.exe,
+# BUILD_DIR is a win64 or win32 build folder holding QEB_SUA.exe,
 # tests/e2e/e2e_driver.exe and tools/gen_sua.exe. The scenarios are the
 # blocks of scenarios.txt (its head tells their form); the program runs in
 # C:\Programa Ñandú, a folder whose name is not ASCII. Screenshots land in
