@@ -48,9 +48,16 @@ qeb_spanish_locale() {
 # Makes a Wine prefix at $1 for unattended runs: no Mono or Gecko prompts, a
 # crash ends the program instead of opening the crash dialog, and the Marlett
 # font, without which a title bar's close control draws as an "r". Made in
-# Spanish, as a Spanish Windows would be.
+# Spanish, as a Spanish Windows would be. With QEB_WINE_TEMPLATE naming such
+# a prefix, the new one is that prefix's files linked (about 1 GB, 0.2 s
+# instead of a 30 s boot): Wine replaces a registry file by renaming a new
+# one over it, so the template never changes.
 qeb_make_wine_prefix() {
   local prefix=$1
+  if [ -f "${QEB_WINE_TEMPLATE:-/nonexistent}/system.reg" ]; then
+    rm -rf "$prefix" && cp -al "$QEB_WINE_TEMPLATE" "$prefix"
+    return
+  fi
   mkdir -p "$prefix"
   LANG=$QEB_LOCALE LC_ALL=$QEB_LOCALE WINEPREFIX=$prefix WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || return 1
@@ -58,5 +65,6 @@ qeb_make_wine_prefix() {
     /t REG_DWORD /d 0 /f >/dev/null 2>&1
   mkdir -p "$prefix/drive_c/windows/Fonts"
   cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+  WINEPREFIX=$prefix wineserver -w
 }
 

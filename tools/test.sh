@@ -159,6 +159,11 @@ main() {
     fi
   done
 
+  # One fresh Wine prefix made here; every prefix of the Windows suites is a
+  # linked copy of it.
+  log "fresh Wine prefix template"
+  rm -rf build/wine-template
+  qeb_make_wine_prefix "$root/build/wine-template" && export QEB_WINE_TEMPLATE=$root/build/wine-template
   windows_suites win64
   windows_suites win32
 
