@@ -28,11 +28,12 @@ def main(junit_path, programs_path):
     ran = {program: 0 for program in programs}
     for case in cases:
         name, status = case.get('name', ''), case.get('status', '')
-        if status == 'run':
-            passed += 1
+        if status in ('run', 'fail'):
             for program in programs:
                 if name == program or name.startswith(program + '.'):
                     ran[program] += 1
+        if status == 'run':
+            passed += 1
         elif status == 'fail':
             failed += 1
             problems.append(f'failed: {name}')
