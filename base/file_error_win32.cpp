@@ -1,7 +1,6 @@
 // Windows: the C runtime keeps the system error behind each errno it sets in
 // _doserrno; that number and the system's text are what the operator sees.
-
-#include <windows.h>
+// Every other Win32 failure carries its error code and the system's text too.
 
 #include <array>
 #include <cerrno>
@@ -10,8 +9,21 @@
 
 #include "base/file_error.h"
 #include "base/wide_text.h"
+#include "base/win32_error.h"
 
-namespace qeb::fs {
+namespace qeb {
+
+RunError ErrorFromCode(DWORD code) {
+  if (code == ERROR_SUCCESS) code = ERROR_CAN_NOT_COMPLETE;
+  return {static_cast<long>(code), fs::SystemErrorText(code)};
+}
+
+RunError LastError() {
+  const DWORD code = GetLastError();
+  return ErrorFromCode(code);
+}
+
+namespace fs {
 
 void ClearFileError() {
   errno = 0;
@@ -39,4 +51,5 @@ std::string SystemErrorText(unsigned long code) {
   return ToUtf8Lenient(std::wstring_view(text.data(), length));
 }
 
-}  // namespace qeb::fs
+}  // namespace fs
+}  // namespace qeb
