@@ -139,17 +139,6 @@ void File::Seek(uint64_t offset) {
   if (failed != 0) throw LastFileError();
 }
 
-uint64_t File::Tell() {
-  ClearFileError();
-#ifdef _WIN32
-  const long long at = _ftelli64(stream_);
-#else
-  const off_t at = ftello(stream_);
-#endif
-  if (at < 0) throw LastFileError();
-  return static_cast<uint64_t>(at);
-}
-
 uint64_t File::Size() {
 #ifdef _WIN32
   struct _stat64 info {};
@@ -248,13 +237,6 @@ void SetCurrentFolder(const std::string& path) {
   std::error_code code;
   stdfs::current_path(ToPath(path), code);
   if (code) throw ErrorFromCode(code);
-}
-
-std::string CurrentFolder() {
-  std::error_code code;
-  const stdfs::path here = stdfs::current_path(code);
-  if (code) throw ErrorFromCode(code);
-  return ToUtf8(here);
 }
 
 bool FolderExists(const std::string& path) noexcept try {

@@ -42,7 +42,6 @@ class File {
   int Peek();
   void Write(const void* data, size_t count);
   void Seek(uint64_t offset);  // from the start
-  uint64_t Tell();
   uint64_t Size();
   // Cuts the file to `size` bytes; the position is left where it was.
   void Truncate(uint64_t size);
@@ -69,7 +68,6 @@ void RenameFile(const std::string& from, const std::string& to);
 void ReplaceFile(const std::string& from, const std::string& to);
 void CreateFolder(const std::string& path);
 void SetCurrentFolder(const std::string& path);
-std::string CurrentFolder();
 
 bool FolderExists(const std::string& path) noexcept;
 bool RegularFileExists(const std::string& path) noexcept;
