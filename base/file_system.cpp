@@ -110,11 +110,9 @@ File::~File() {
 
 size_t File::Read(void* buffer, size_t count) {
   ClearFileError();
-  return std::fread(buffer, 1, count, stream_);
-}
-
-bool File::Failed() const {
-  return std::ferror(stream_) != 0;
+  const size_t got = std::fread(buffer, 1, count, stream_);
+  if (got < count && std::ferror(stream_) != 0) throw LastFileError();
+  return got;
 }
 
 int File::Peek() {

@@ -20,8 +20,7 @@ std::string ToUtf8(const std::filesystem::path& path);
 RunError ErrorFromCode(const std::error_code& code);
 RunError ErrorFromErrno(int error_number);
 
-// Owns one open C stream. Reads report short counts; writes, seeks and
-// Close() throw on failure, since a lost write is lost data.
+// Owns one open C stream. Every failure throws; a lost write is lost data.
 class File {
  public:
   enum class Mode { kRead, kWrite, kAppend };
@@ -35,9 +34,8 @@ class File {
   File& operator=(const File&) = delete;
   ~File();
 
-  // Reads up to `count` bytes; fewer means the end or a read error (see Failed()).
+  // Reads up to `count` bytes; fewer only at the end of the file.
   size_t Read(void* buffer, size_t count);
-  bool Failed() const;
   // Next byte without consuming it, or EOF.
   int Peek();
   void Write(const void* data, size_t count);
