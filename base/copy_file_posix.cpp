@@ -16,6 +16,7 @@
 
 #include "base/copy_file.h"
 #include "base/file_system.h"
+#include "base/posix_error.h"
 
 namespace qeb::fs {
 namespace {

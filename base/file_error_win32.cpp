@@ -1,11 +1,8 @@
-// Windows: the C runtime keeps the system error behind each errno it sets in
-// _doserrno; that number and the system's text are what the operator sees.
-// Every other Win32 failure carries its error code and the system's text too.
+// Windows: every failure of the file layer, the text conversions and the
+// adapter carries the Win32 error code and the system's own wording.
 
 #include <array>
-#include <cerrno>
-#include <cstdlib>
-#include <system_error>
+#include <string>
 
 #include "base/file_error.h"
 #include "base/wide_text.h"
@@ -25,18 +22,6 @@ RunError LastError() {
 
 namespace fs {
 
-void ClearFileError() {
-  errno = 0;
-  _doserrno = 0;
-}
-
-RunError LastFileError() {
-  const unsigned long system_code = _doserrno;
-  if (system_code != 0) return {static_cast<long>(system_code), SystemErrorText(system_code)};
-  const int code = errno != 0 ? errno : EIO;
-  return {code, std::generic_category().message(code)};
-}
-
 bool IsDiskFull(const RunError& error) {
   return error.number() == ERROR_DISK_FULL || error.number() == ERROR_HANDLE_DISK_FULL;
 }
@@ -49,6 +34,10 @@ std::string SystemErrorText(unsigned long code) {
   while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) --length;
   if (length == 0) return "Error " + std::to_string(code);
   return ToUtf8Lenient(std::wstring_view(text.data(), length));
+}
+
+RunError FolderNotFoundError() {
+  return ErrorFromCode(ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace fs
