@@ -16,6 +16,7 @@
 
 #include "base/copy_file.h"
 #include "base/file_system.h"
+#include "base/posix_error.h"
 
 namespace qeb::fs {
 namespace {
@@ -45,6 +46,8 @@ class Descriptor {
 // Errors that mean "copy_file_range cannot do this copy", not a failure of
 // the files.
 bool RangeCopyUnsupported(int error) {
+  // ENOTSUP is EOPNOTSUPP on Linux, another number on other systems.
+  // NOLINTNEXTLINE(misc-redundant-expression)
   return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP ||
          error == ENOTSUP;
 }

@@ -5,30 +5,20 @@
 #include <windows.h>
 
 #include "base/copy_file.h"
-#include "base/file_error.h"
-#include "base/run_error.h"
 #include "base/wide_text.h"
+#include "base/win32_error.h"
 
 namespace qeb::fs {
-namespace {
-
-// Read right after the failing call, before another call can change it.
-RunError LastSystemError() {
-  const DWORD code = GetLastError();
-  return {static_cast<long>(code), SystemErrorText(code)};
-}
-
-}  // namespace
 
 void CopyIntoNewFile(const std::string& from, const std::string& to) {
   const std::wstring source = ToWide(from);
   const std::wstring copy = ToWide(to);
-  if (!CopyFileW(source.c_str(), copy.c_str(), /*bFailIfExists=*/FALSE)) throw LastSystemError();
+  if (!CopyFileW(source.c_str(), copy.c_str(), /*bFailIfExists=*/FALSE)) throw LastError();
   const DWORD attributes = GetFileAttributesW(copy.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) throw LastSystemError();
+  if (attributes == INVALID_FILE_ATTRIBUTES) throw LastError();
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
       !SetFileAttributesW(copy.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}))
-    throw LastSystemError();
+    throw LastError();
 }
 
 }  // namespace qeb::fs

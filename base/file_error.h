@@ -1,7 +1,7 @@
 #pragma once
-// The failure of the C runtime's file call that just failed, with the
-// platform's own number and text: errno and its text on POSIX systems, the
-// Windows system error behind errno (and the system's wording) on Windows.
+// What the file layer's failures mean, whatever the platform: errno values on
+// POSIX systems, Win32 error codes on Windows (see posix_error.h and
+// win32_error.h for how they are made).
 
 #include <string>
 
@@ -9,13 +9,12 @@
 
 namespace qeb::fs {
 
-// Forgets any earlier failure; call it right before the file call.
-void ClearFileError();
-// The failure of the call that just failed.
-RunError LastFileError();
 // Whether the failure means that the disk (or the file-size limit) is full.
 bool IsDiskFull(const RunError& error);
 // The system's text for one of its error numbers.
 std::string SystemErrorText(unsigned long code);
+// The platform's own error for a folder that is not there: what creating a
+// file in it gives.
+RunError FolderNotFoundError();
 
 }  // namespace qeb::fs

@@ -2,16 +2,16 @@
 #include <system_error>
 
 #include "base/file_error.h"
+#include "base/posix_error.h"
 
 namespace qeb::fs {
 
-void ClearFileError() {
-  errno = 0;
+RunError ErrorFromErrno(int error_number) {
+  return {error_number, SystemErrorText(static_cast<unsigned long>(error_number))};
 }
 
-RunError LastFileError() {
-  const int code = errno != 0 ? errno : EIO;
-  return {code, SystemErrorText(static_cast<unsigned long>(code))};
+RunError LastErrnoError() {
+  return ErrorFromErrno(errno != 0 ? errno : EIO);
 }
 
 bool IsDiskFull(const RunError& error) {
@@ -21,6 +21,10 @@ bool IsDiskFull(const RunError& error) {
 
 std::string SystemErrorText(unsigned long code) {
   return std::generic_category().message(static_cast<int>(code));
+}
+
+RunError FolderNotFoundError() {
+  return ErrorFromErrno(ENOENT);
 }
 
 }  // namespace qeb::fs

@@ -1,29 +1,26 @@
-// Windows: the C runtime keeps the system error behind each errno it sets in
-// _doserrno; that number and the system's text are what the operator sees.
-
-#include <windows.h>
+// Windows: every failure of the file layer, the text conversions and the
+// adapter carries the Win32 error code and the system's own wording.
 
 #include <array>
-#include <cerrno>
-#include <cstdlib>
-#include <system_error>
+#include <string>
 
 #include "base/file_error.h"
 #include "base/wide_text.h"
+#include "base/win32_error.h"
 
-namespace qeb::fs {
+namespace qeb {
 
-void ClearFileError() {
-  errno = 0;
-  _doserrno = 0;
+RunError ErrorFromCode(DWORD code) {
+  if (code == ERROR_SUCCESS) code = ERROR_CAN_NOT_COMPLETE;
+  return {static_cast<long>(code), fs::SystemErrorText(code)};
 }
 
-RunError LastFileError() {
-  const unsigned long system_code = _doserrno;
-  if (system_code != 0) return {static_cast<long>(system_code), SystemErrorText(system_code)};
-  const int code = errno != 0 ? errno : EIO;
-  return {code, std::generic_category().message(code)};
+RunError LastError() {
+  const DWORD code = GetLastError();
+  return ErrorFromCode(code);
 }
+
+namespace fs {
 
 bool IsDiskFull(const RunError& error) {
   return error.number() == ERROR_DISK_FULL || error.number() == ERROR_HANDLE_DISK_FULL;
@@ -39,4 +36,9 @@ std::string SystemErrorText(unsigned long code) {
   return ToUtf8Lenient(std::wstring_view(text.data(), length));
 }
 
-}  // namespace qeb::fs
+RunError FolderNotFoundError() {
+  return ErrorFromCode(ERROR_PATH_NOT_FOUND);
+}
+
+}  // namespace fs
+}  // namespace qeb

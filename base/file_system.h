@@ -1,62 +1,69 @@
 #pragma once
 // File-system operations the program needs, over UTF-8 paths. Failures are
-// thrown as RunError with the platform's own number and text.
+// thrown as RunError with the platform's own number and text: errno on POSIX
+// systems (file_system_posix.cpp), the Win32 error code on Windows
+// (file_system_win32.cpp).
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "base/run_error.h"
 
 namespace qeb::fs {
 
-std::filesystem::path ToPath(const std::string& utf8);
+std::filesystem::path ToPath(const std::string& utf8);  // throws RunError
 std::string ToUtf8(const std::filesystem::path& path);
 
-RunError ErrorFromCode(const std::error_code& code);
-RunError ErrorFromErrno(int error_number);
-
-// Owns one open C stream. Reads report short counts; writes, seeks and
-// Close() throw on failure, since a lost write is lost data.
+// Owns one open regular file. Every failure throws; a lost write is lost data.
 class File {
  public:
-  enum class Mode { kRead, kWrite, kAppend };
+  enum class Mode {
+    kRead,
+    kWrite,      // created, or emptied when it exists
+    kAppend,     // created when missing; every write goes to the end
+    kCreateNew,  // created; fails when the name is taken
+  };
 
   static File Open(const std::string& path, Mode mode);  // throws RunError
   static std::optional<File> TryOpen(const std::string& path, Mode mode) noexcept;
 
-  File(File&& other) noexcept;
-  File& operator=(File&& other) noexcept;
+  File(File&& other) noexcept = default;
+  File& operator=(File&& other) noexcept = default;
   File(const File&) = delete;
   File& operator=(const File&) = delete;
-  ~File();
+  ~File() = default;
 
-  // Reads up to `count` bytes; fewer means the end or a read error (see Failed()).
+  // Reads up to `count` bytes; fewer only at the end of the file.
   size_t Read(void* buffer, size_t count);
-  bool Failed() const;
-  // Next byte without consuming it, or EOF.
+  // Next byte without consuming it; EOF at the end or when it cannot be read
+  // (the next Read then reports the failure).
   int Peek();
   void Write(const void* data, size_t count);
   void Seek(uint64_t offset);  // from the start
-  uint64_t Tell();
   uint64_t Size();
   // Cuts the file to `size` bytes; the position is left where it was.
   void Truncate(uint64_t size);
-  // Flushes the C buffer and asks the system to put the data on the disk.
+  // Writes out what is buffered and asks the system to put the data on the disk.
   void FlushToDisk();
   // Closes; a failure to close a written file is an error.
   void Close();
   // Closes and ignores any failure.
-  void CloseQuietly() noexcept;
-  bool IsOpen() const { return stream_ != nullptr; }
+  void CloseQuietly() noexcept { native_.reset(); }
+  bool IsOpen() const { return native_ != nullptr; }
 
  private:
-  explicit File(std::FILE* stream) : stream_(stream) {}
-  std::FILE* stream_ = nullptr;
+  struct Native;  // the platform's open file
+  struct QuietCloser {
+    void operator()(Native* native) const noexcept;
+  };
+
+  explicit File(Native* native) : native_(native) {}
+  std::unique_ptr<Native, QuietCloser> native_;
 };
 
 // Copies a file; an existing destination is replaced. The copy is left
@@ -68,13 +75,18 @@ void RenameFile(const std::string& from, const std::string& to);
 // Moves onto `to`, replacing a file already there.
 void ReplaceFile(const std::string& from, const std::string& to);
 void CreateFolder(const std::string& path);
+// Creates the folder and every missing folder above it; a folder already
+// there is no failure.
+void CreateFolders(const std::string& path);
 void SetCurrentFolder(const std::string& path);
-std::string CurrentFolder();
 
 bool FolderExists(const std::string& path) noexcept;
 bool RegularFileExists(const std::string& path) noexcept;
 bool AnythingExists(const std::string& path) noexcept;
 // Size of a regular file, or nothing when it cannot be had.
 std::optional<uint64_t> FileSize(const std::string& path) noexcept;
+// The file's last modification time as local time, or nothing when it cannot
+// be had.
+std::optional<std::tm> ModificationTime(const std::string& path) noexcept;
 
 }  // namespace qeb::fs

@@ -4,17 +4,11 @@
 
 #include <climits>
 
-#include "base/file_error.h"
 #include "base/run_error.h"
+#include "base/win32_error.h"
 
 namespace qeb {
 namespace {
-
-// Read right after the failing call, before another call can change it.
-RunError LastConversionError() {
-  const DWORD code = GetLastError();
-  return {static_cast<long>(code), fs::SystemErrorText(code)};
-}
 
 int CheckedLength(size_t size) {
   if (size > static_cast<size_t>(INT_MAX)) throw OverflowError();
@@ -27,11 +21,11 @@ std::string Narrow(std::wstring_view wide, DWORD flags) {
   const int needed = WideCharToMultiByte(CP_UTF8, flags, wide.data(), length, /*out=*/nullptr,
                                          /*out_size=*/0, /*default_char=*/nullptr,
                                          /*used_default=*/nullptr);
-  if (needed == 0) throw LastConversionError();
+  if (needed == 0) throw LastError();
   std::string utf8(static_cast<size_t>(needed), '\0');
   if (WideCharToMultiByte(CP_UTF8, flags, wide.data(), length, utf8.data(), needed,
                           /*default_char=*/nullptr, /*used_default=*/nullptr) == 0)
-    throw LastConversionError();
+    throw LastError();
   return utf8;
 }
 
@@ -40,10 +34,10 @@ std::wstring Widen(std::string_view utf8, DWORD flags) {
   const int length = CheckedLength(utf8.size());
   const int needed =
       MultiByteToWideChar(CP_UTF8, flags, utf8.data(), length, /*out=*/nullptr, /*out_size=*/0);
-  if (needed == 0) throw LastConversionError();
+  if (needed == 0) throw LastError();
   std::wstring wide(static_cast<size_t>(needed), L'\0');
   if (MultiByteToWideChar(CP_UTF8, flags, utf8.data(), length, wide.data(), needed) == 0)
-    throw LastConversionError();
+    throw LastError();
   return wide;
 }
 

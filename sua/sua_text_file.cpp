@@ -1,8 +1,5 @@
 #include "sua/sua_text_file.h"
 
-#include "base/file_error.h"
-
-#include <cerrno>
 #include <cstring>
 
 #include "base/run_error.h"
@@ -34,13 +31,9 @@ void SuaTextFile::Read(size_t count, std::string& text) {
   const uint64_t remaining = position_ > length_ ? 0 : length_ - position_ + 1;
   if (count > remaining) throw PastEndOfFileError();
   std::string piece(count, '\0');
-  errno = 0;
   const size_t got = file_.Read(piece.data(), count);
   position_ += got;
-  if (got < count) {
-    if (file_.Failed()) throw fs::LastFileError();
-    throw PastEndOfFileError();  // the file has become shorter
-  }
+  if (got < count) throw PastEndOfFileError();  // the file has become shorter
   if (std::memchr(piece.data(), kEndOfDataMark, count) != nullptr) throw PastEndOfFileError();
   text.swap(piece);
 }

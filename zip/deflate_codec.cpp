@@ -8,7 +8,7 @@
 #include <limits>
 #include <memory>
 #include <new>
-#include <stdexcept>
+#include <string>
 
 #include "zip/zip_errors.h"
 #include "zip/zip_format.h"
@@ -22,6 +22,12 @@ using Chunk = std::array<uint8_t, kChunk>;
 constexpr int kRawWindowBits = -15;
 constexpr int kMemLevel = 8;
 
+// zlib refuses a call that the program's own arguments cannot make it refuse:
+// a fault of the program, not of the data.
+[[noreturn]] void ZlibFault(const char* call) {
+  throw ZipError(ZipCode::kUnexpected, std::string("zlib rechazó ") + call);
+}
+
 uint32_t UpdateCrc(uint32_t crc, const uint8_t* data, size_t count) {
   return static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(count)));
 }
@@ -31,7 +37,7 @@ class Inflater {
   Inflater() {
     const int result = inflateInit2(&stream_, kRawWindowBits);
     if (result == Z_MEM_ERROR) throw std::bad_alloc();
-    if (result != Z_OK) throw std::runtime_error("inflateInit2 failed");
+    if (result != Z_OK) ZlibFault("inflateInit2");
   }
   ~Inflater() { inflateEnd(&stream_); }
   Inflater(const Inflater&) = delete;
@@ -63,7 +69,7 @@ BlockDeflater::BlockDeflater() : stream_(std::make_unique<Stream>()) {
   const int result = deflateInit2(&stream_->zs, kDeflateLevel, Z_DEFLATED, kRawWindowBits,
                                   kMemLevel, Z_DEFAULT_STRATEGY);
   if (result == Z_MEM_ERROR) throw std::bad_alloc();
-  if (result != Z_OK) throw std::runtime_error("deflateInit2 failed");
+  if (result != Z_OK) ZlibFault("deflateInit2");
 }
 
 BlockDeflater::~BlockDeflater() {
@@ -73,11 +79,11 @@ BlockDeflater::~BlockDeflater() {
 void BlockDeflater::Compress(std::span<const uint8_t> dictionary, std::span<const uint8_t> data,
                              bool last, BlockOutput& out) {
   z_stream& zs = stream_->zs;
-  if (used_ && deflateReset(&zs) != Z_OK) throw std::logic_error("deflate state broken");
+  if (used_ && deflateReset(&zs) != Z_OK) ZlibFault("deflateReset");
   used_ = true;
   if (!dictionary.empty() &&
       deflateSetDictionary(&zs, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
-    throw std::logic_error("deflate dictionary refused");
+    ZlibFault("deflateSetDictionary");
   zs.next_in = const_cast<Bytef*>(data.data());
   zs.avail_in = static_cast<uInt>(data.size());
   // A sync flush ends the block's data on a byte boundary without ending the
@@ -89,7 +95,7 @@ void BlockDeflater::Compress(std::span<const uint8_t> dictionary, std::span<cons
     zs.next_out = space.data();
     zs.avail_out = static_cast<uInt>(space.size());
     const int result = deflate(&zs, flush);
-    if (result == Z_STREAM_ERROR) throw std::logic_error("deflate state broken");
+    if (result == Z_STREAM_ERROR) ZlibFault("deflate");
     out.Commit(space.size() - zs.avail_out);
     if (last ? result == Z_STREAM_END : zs.avail_out != 0) return;
     room = kChunk;
@@ -107,7 +113,7 @@ uint32_t ContinueCrc32(uint32_t crc, std::span<const uint8_t> data) {
 
 uint32_t CombineCrc32(uint32_t first, uint32_t second, uint64_t second_size) {
   if (second_size > static_cast<uint64_t>(std::numeric_limits<z_off_t>::max()))
-    throw std::length_error("block too large for crc32_combine");
+    ZlibFault("crc32_combine");
   return static_cast<uint32_t>(crc32_combine(first, second, static_cast<z_off_t>(second_size)));
 }
 

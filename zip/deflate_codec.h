@@ -72,7 +72,9 @@ void CountRaw(StreamedData& data, size_t count, uint64_t limit = format::kMaxSiz
 
 // CRC-32 of the data that follows `crc`.
 uint32_t ContinueCrc32(uint32_t crc, std::span<const uint8_t> data);
-// CRC-32 of two pieces of data laid end to end, from the CRC-32 of each.
+// CRC-32 of two pieces of data laid end to end, from the CRC-32 of each. The
+// second piece is shorter than 2 GiB (zlib counts it in a long, 32-bit on
+// Windows); the blocks of a stream are far shorter.
 uint32_t CombineCrc32(uint32_t first, uint32_t second, uint64_t second_size);
 
 // Reads `source` to its end and writes it unchanged to `sink`. Throws

@@ -1,9 +1,5 @@
 #include "zip/dos_time.h"
 
-#include <chrono>
-#include <filesystem>
-#include <system_error>
-
 #include "base/file_system.h"
 
 namespace qeb::zip {
@@ -20,14 +16,6 @@ uint16_t PackTime(int hour, int minute, int second) {
   return static_cast<uint16_t>(hour << 11 | minute << 5 | second / 2);
 }
 
-bool LocalTime(std::time_t when, std::tm& local) {
-#ifdef _WIN32
-  return localtime_s(&local, &when) == 0;
-#else
-  return localtime_r(&when, &local) != nullptr;
-#endif
-}
-
 }  // namespace
 
 DosDateTime ToDosDateTime(const std::tm& local) {
@@ -41,15 +29,8 @@ DosDateTime ToDosDateTime(const std::tm& local) {
 }
 
 DosDateTime FileModificationDosTime(const std::string& path) {
-  std::error_code code;
-  const auto written = std::filesystem::last_write_time(fs::ToPath(path), code);
-  std::tm local{};  // year 1900: pinned to the earliest DOS time
-  if (code) return ToDosDateTime(local);
-  const auto system = std::chrono::file_clock::to_sys(written);
-  const std::time_t when = std::chrono::system_clock::to_time_t(
-      std::chrono::time_point_cast<std::chrono::system_clock::duration>(system));
-  if (!LocalTime(when, local)) local = std::tm{};
-  return ToDosDateTime(local);
+  // Year 1900 when the time cannot be had: pinned to the earliest DOS time.
+  return ToDosDateTime(fs::ModificationTime(path).value_or(std::tm{}));
 }
 
 }  // namespace qeb::zip

@@ -1,9 +1,9 @@
 #include "zip/extract.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <vector>
 
+#include "base/file_error.h"
 #include "base/file_system.h"
 #include "zip/pending_file.h"
 #include "zip/safe_path.h"
@@ -48,14 +48,8 @@ std::vector<Placement> PlanAll(const ZipReader& reader, const stdfs::path& root)
   return plan;
 }
 
-void MakeFolders(const stdfs::path& folder) {
-  std::error_code code;
-  stdfs::create_directories(folder, code);
-  if (code) throw fs::ErrorFromCode(code);
-}
-
 void ExtractFile(ZipReader& reader, const Placement& place) {
-  MakeFolders(place.target.parent_path());
+  fs::CreateFolders(fs::ToUtf8(place.target.parent_path()));
   PendingFile pending = PendingFile::CreateFor(fs::ToUtf8(place.target));
   FileSink sink(pending.file());
   reader.Extract(*place.entry, sink);
@@ -66,11 +60,11 @@ void ExtractFile(ZipReader& reader, const Placement& place) {
 }  // namespace
 
 void ExtractAll(ZipReader& reader, const std::string& folder) {
-  if (!fs::FolderExists(folder)) throw fs::ErrorFromErrno(ENOENT);
+  if (!fs::FolderExists(folder)) throw fs::FolderNotFoundError();
   const stdfs::path root = fs::ToPath(folder);
   for (const Placement& place : PlanAll(reader, root)) {
     if (place.entry->IsFolder())
-      MakeFolders(place.target);
+      fs::CreateFolders(fs::ToUtf8(place.target));
     else
       ExtractFile(reader, place);
   }

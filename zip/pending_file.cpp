@@ -1,6 +1,5 @@
 #include "zip/pending_file.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -21,15 +20,19 @@ std::string TemporaryNameFor(const std::string& final_path, std::random_device& 
 
 }  // namespace
 
+// A name that another file took meanwhile is no failure: another name is
+// tried, and the last attempt's error is the one reported.
 PendingFile PendingFile::CreateFor(const std::string& final_path) {
   std::random_device random;
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+  for (int attempt = 1;; ++attempt) {
     std::string temp_path = TemporaryNameFor(final_path, random);
-    if (fs::AnythingExists(temp_path)) continue;
-    fs::File file = fs::File::Open(temp_path, fs::File::Mode::kWrite);
-    return PendingFile(std::move(file), std::move(temp_path), final_path);
+    try {
+      fs::File file = fs::File::Open(temp_path, fs::File::Mode::kCreateNew);
+      return PendingFile(std::move(file), std::move(temp_path), final_path);
+    } catch (const RunError&) {
+      if (attempt == kNameAttempts || !fs::AnythingExists(temp_path)) throw;
+    }
   }
-  throw fs::ErrorFromErrno(EEXIST);
 }
 
 PendingFile::PendingFile(fs::File file, std::string temp_path, std::string final_path)

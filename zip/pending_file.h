@@ -22,7 +22,6 @@ class PendingFile {
   ~PendingFile();
 
   fs::File& file() { return file_; }
-  const std::string& temp_path() const { return temp_path_; }
 
   // Puts the data on the disk and closes the file; throws RunError.
   void FlushAndClose();

@@ -1,8 +1,5 @@
 #include "zip/streams.h"
 
-#include "base/file_error.h"
-
-#include <cerrno>
 #include <cstring>
 
 #include "zip/zip_errors.h"
@@ -10,9 +7,11 @@
 namespace qeb::zip {
 
 size_t FileEntrySource::Read(uint8_t* buffer, size_t count) {
-  const size_t got = file_.Read(buffer, count);
-  if (got < count && file_.Failed()) throw SourceReadError(fs::LastFileError());
-  return got;
+  try {
+    return file_.Read(buffer, count);
+  } catch (const RunError& error) {
+    throw SourceReadError(error);
+  }
 }
 
 void FileEntrySource::Rewind() {
@@ -39,11 +38,9 @@ FileArchive::FileArchive(const std::string& path)
 void FileArchive::ReadAt(uint64_t offset, std::span<uint8_t> buffer) {
   RequireInside(offset, buffer.size(), size_);
   file_.Seek(offset);
-  if (file_.Read(buffer.data(), buffer.size()) != buffer.size()) {
-    if (file_.Failed()) throw fs::LastFileError();
-    // The file shrank since it was opened.
+  // Short only when the file shrank since it was opened.
+  if (file_.Read(buffer.data(), buffer.size()) != buffer.size())
     throw ZipFormatError(ZipDefect::kTruncated, "el archivo se acortó durante la lectura");
-  }
 }
 
 }  // namespace qeb::zip

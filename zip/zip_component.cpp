@@ -1,7 +1,5 @@
 #include "zip/zip_component.h"
 
-#include <cerrno>
-#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -16,41 +14,25 @@
 namespace qeb::zip {
 namespace {
 
-// Codes of the zip error table for each way packing can fail.
-constexpr int32_t kNoFileToProcess = 140;  // source missing, not a file, or too large
-constexpr int32_t kNotValidArchivePath = 519;
-constexpr int32_t kTempFileNotCreated = 504;
-constexpr int32_t kSourceNotRead = 505;
-constexpr int32_t kTempFileNotWritten = 506;
-constexpr int32_t kDiskFull = 150;
-constexpr int32_t kNotMovedIntoPlace = 508;
-constexpr int32_t kOutOfMemory = 120;
-constexpr int32_t kUnexpected = 999;
-
-// A failure that already has its code.
-struct Refusal {
-  int32_t code;
-};
-
 std::string EntryNameOf(const std::string& source) {
   return fs::ToUtf8(fs::ToPath(source).filename());
 }
 
 fs::File OpenSource(const std::string& source) {
-  if (!fs::RegularFileExists(source)) throw Refusal{kNoFileToProcess};
+  if (!fs::RegularFileExists(source)) throw ZipError(ZipCode::kNothingToProcess);
   const std::optional<uint64_t> size = fs::FileSize(source);
-  if (size && *size > format::kMaxSize32) throw Refusal{kNoFileToProcess};
+  if (size && *size > format::kMaxSize32) throw ZipError(ZipCode::kNothingToProcess);
   std::optional<fs::File> file = fs::File::TryOpen(source, fs::File::Mode::kRead);
-  if (!file) throw Refusal{kSourceNotRead};
+  if (!file) throw ZipError(ZipCode::kSourceNotRead);
   return std::move(*file);
 }
 
 PendingFile CreateTemporaryArchive(const std::string& archive) {
-  if (archive.empty() || fs::FolderExists(archive)) throw Refusal{kNotValidArchivePath};
+  if (archive.empty() || fs::FolderExists(archive)) throw ZipError(ZipCode::kInvalidArchive);
   try {
     return PendingFile::CreateFor(archive);
-  } catch (const RunError&) {
-    throw Refusal{kTempFileNotCreated};
+  } catch (const RunError& error) {
+    throw ZipError(ZipCode::kTempFileNotCreated, error.description());
   }
 }
 
@@ -62,36 +44,35 @@ void WriteArchive(PendingFile& pending, const NewEntry& entry, fs::File& source)
     writer.AddFile(entry, data);
     writer.Finish();
     pending.FlushAndClose();
-  } catch (const ZipTooLargeError&) {
-    throw Refusal{kNoFileToProcess};
-  } catch (const SourceReadError&) {
-    throw Refusal{kSourceNotRead};
+  } catch (const ZipError&) {
+    throw;  // too large, or the source not read
   } catch (const RunError& error) {
-    throw Refusal{fs::IsDiskFull(error) ? kDiskFull : kTempFileNotWritten};
+    throw ZipError(fs::IsDiskFull(error) ? ZipCode::kDiskFull : ZipCode::kTempFileNotWritten,
+                   error.description());
   }
 }
 
 void MoveIntoPlace(PendingFile& pending) {
   try {
     pending.MoveIntoPlace();
-  } catch (const RunError&) {
-    throw Refusal{kNotMovedIntoPlace};
+  } catch (const RunError& error) {
+    throw ZipError(ZipCode::kNotMovedIntoPlace, error.description());
   }
 }
 
-// Runs one stage of packing and turns its failure into its code; 0 when it
-// went through.
+// Runs one stage of packing and gives its failure's code; 0 when it went
+// through.
 template <typename Stage>
 int32_t CodeOf(Stage&& stage) {
   try {
     stage();
     return 0;
-  } catch (const Refusal& refusal) {
-    return refusal.code;
+  } catch (const ZipError& error) {
+    return error.code();
   } catch (const std::bad_alloc&) {
-    return kOutOfMemory;
+    return static_cast<int32_t>(ZipCode::kOutOfMemory);
   } catch (const std::exception&) {
-    return kUnexpected;
+    return static_cast<int32_t>(ZipCode::kUnexpected);
   }
 }
 

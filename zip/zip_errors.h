@@ -1,15 +1,39 @@
 #pragma once
-// Why the zip code refuses an archive or an entry. Archive defects are
-// RunErrors whose number is the closest code of the zip error table, so that
-// a caller reporting "number, description" needs nothing more.
+// How the zip code fails. Every failure is a ZipError: a RunError whose number
+// is the code of the zip error table that names it best, so that a caller
+// reporting "number, description" needs nothing more, and the packing
+// component's result is that number.
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
 #include "base/run_error.h"
 
 namespace qeb::zip {
+
+// The codes of the zip error table that the zip code's failures take.
+enum class ZipCode : int32_t {
+  kCorrupt = 110,  // headers or data that contradict each other
+  kOutOfMemory = 120,
+  kNothingToProcess = 140,  // no file to pack, one the format cannot hold, an entry not extractable
+  kDiskFull = 150,
+  kTruncated = 160,
+  kMultiDisk = 410,
+  kTempFileNotCreated = 504,
+  kSourceNotRead = 505,
+  kTempFileNotWritten = 506,
+  kNotMovedIntoPlace = 508,
+  kInvalidArchive = 519,
+  kUnexpected = 999,  // a refusal of zlib that the program's own calls cannot meet
+};
+
+class ZipError : public RunError {
+ public:
+  // With the text of the zip error table.
+  explicit ZipError(ZipCode code);
+  ZipError(ZipCode code, const std::string& description);
+  int32_t code() const { return static_cast<int32_t>(number()); }
+};
 
 enum class ZipDefect {
   kNoEndRecord,        // no end-of-central-directory record: not an archive
@@ -27,7 +51,8 @@ enum class ZipDefect {
   kUnsafeName,         // an entry name that would land outside the target folder
 };
 
-class ZipFormatError : public RunError {
+// A defect of an archive being read.
+class ZipFormatError : public ZipError {
  public:
   ZipFormatError(ZipDefect defect, const std::string& detail);
   ZipDefect defect() const { return defect_; }
@@ -37,18 +62,20 @@ class ZipFormatError : public RunError {
 };
 
 // An entry, name or comment that does not fit the format without Zip64.
-class ZipTooLargeError : public std::length_error {
+class ZipTooLargeError : public ZipError {
  public:
-  explicit ZipTooLargeError(const std::string& what) : std::length_error(what) {}
+  explicit ZipTooLargeError(const std::string& what) : ZipError(ZipCode::kNothingToProcess, what) {}
 };
 
 // The file being packed could not be read (as opposed to the archive written).
-class SourceReadError : public RunError {
+class SourceReadError : public ZipError {
  public:
-  explicit SourceReadError(const RunError& cause) : RunError(cause) {}
+  explicit SourceReadError(const RunError& cause)
+      : ZipError(ZipCode::kSourceNotRead, cause.description()) {}
 };
 
-// Checked narrowing into the format's 16- and 32-bit fields.
+// Checked narrowing into the format's 16- and 32-bit fields; ZipTooLargeError
+// past them.
 uint16_t FitField16(uint64_t value, const char* what);
 uint32_t FitField32(uint64_t value, const char* what);
 

@@ -10,7 +10,6 @@ namespace qeb::zip::format {
 inline constexpr uint32_t kLocalHeaderSig = 0x04034b50;
 inline constexpr uint32_t kCentralHeaderSig = 0x02014b50;
 inline constexpr uint32_t kEndOfCentralDirSig = 0x06054b50;
-inline constexpr uint32_t kZip64EndOfCentralDirSig = 0x06064b50;
 inline constexpr uint32_t kZip64LocatorSig = 0x07064b50;
 
 inline constexpr size_t kLocalHeaderSize = 30;
@@ -30,7 +29,6 @@ inline constexpr uint16_t kMethodStored = 0;
 inline constexpr uint16_t kMethodDeflated = 8;
 
 inline constexpr uint16_t kFlagEncrypted = 1 << 0;
-inline constexpr uint16_t kFlagDataDescriptor = 1 << 3;
 inline constexpr uint16_t kFlagStrongEncryption = 1 << 6;
 inline constexpr uint16_t kFlagUtf8 = 1 << 11;
 

@@ -7,11 +7,6 @@
 namespace qeb::zip {
 namespace {
 
-// The caller hands at least the fixed size, so a short read is a program fault.
-void RequireWhole(const ByteReader& in, const char* what) {
-  if (!in.ok()) throw ZipFormatError(ZipDefect::kTruncated, what);
-}
-
 void RequireSignature(ByteReader& in, uint32_t signature, const char* what) {
   if (in.U32() != signature) throw ZipFormatError(ZipDefect::kBadSignature, what);
 }
@@ -74,7 +69,7 @@ std::vector<uint8_t> EncodeEndRecord(const EndRecord& record) {
   return out.bytes();
 }
 
-LocalHeader DecodeLocalHeader(std::span<const uint8_t> bytes) {
+LocalHeader DecodeLocalHeader(std::span<const uint8_t, format::kLocalHeaderSize> bytes) {
   ByteReader in(bytes);
   RequireSignature(in, format::kLocalHeaderSig, "encabezado local");
   LocalHeader header;
@@ -88,11 +83,10 @@ LocalHeader DecodeLocalHeader(std::span<const uint8_t> bytes) {
   header.uncompressed_size = in.U32();
   header.name_length = in.U16();
   header.extra_length = in.U16();
-  RequireWhole(in, "encabezado local");
   return header;
 }
 
-CentralHeader DecodeCentralHeader(std::span<const uint8_t> bytes) {
+CentralHeader DecodeCentralHeader(std::span<const uint8_t, format::kCentralHeaderSize> bytes) {
   ByteReader in(bytes);
   RequireSignature(in, format::kCentralHeaderSig, "directorio central");
   CentralHeader header;
@@ -112,11 +106,10 @@ CentralHeader DecodeCentralHeader(std::span<const uint8_t> bytes) {
   header.internal_attributes = in.U16();
   header.external_attributes = in.U32();
   header.local_header_offset = in.U32();
-  RequireWhole(in, "directorio central");
   return header;
 }
 
-EndRecord DecodeEndRecord(std::span<const uint8_t> bytes) {
+EndRecord DecodeEndRecord(std::span<const uint8_t, format::kEndOfCentralDirSize> bytes) {
   ByteReader in(bytes);
   RequireSignature(in, format::kEndOfCentralDirSig, "registro final");
   EndRecord record;
@@ -127,7 +120,6 @@ EndRecord DecodeEndRecord(std::span<const uint8_t> bytes) {
   record.central_dir_size = in.U32();
   record.central_dir_offset = in.U32();
   record.comment_length = in.U16();
-  RequireWhole(in, "registro final");
   return record;
 }
 

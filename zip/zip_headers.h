@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "zip/zip_format.h"
+
 namespace qeb::zip {
 
 struct LocalHeader {
@@ -64,10 +66,10 @@ std::vector<uint8_t> EncodeLocalHeader(const LocalHeader& header);
 std::vector<uint8_t> EncodeCentralHeader(const CentralHeader& header);
 std::vector<uint8_t> EncodeEndRecord(const EndRecord& record);
 
-// Each decodes the fixed part from the start of `bytes` (which must hold at
-// least its fixed size) and throws ZipFormatError for a wrong signature.
-LocalHeader DecodeLocalHeader(std::span<const uint8_t> bytes);
-CentralHeader DecodeCentralHeader(std::span<const uint8_t> bytes);
-EndRecord DecodeEndRecord(std::span<const uint8_t> bytes);
+// Each decodes the fixed part of its record and throws ZipFormatError for a
+// wrong signature.
+LocalHeader DecodeLocalHeader(std::span<const uint8_t, format::kLocalHeaderSize> bytes);
+CentralHeader DecodeCentralHeader(std::span<const uint8_t, format::kCentralHeaderSize> bytes);
+EndRecord DecodeEndRecord(std::span<const uint8_t, format::kEndOfCentralDirSize> bytes);
 
 }  // namespace qeb::zip

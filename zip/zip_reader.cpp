@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "zip/byte_cursor.h"
 #include "zip/deflate_codec.h"
 #include "zip/entry_name.h"
 #include "zip/zip_errors.h"
@@ -32,7 +33,7 @@ uint64_t FindEndRecord(ArchiveInput& input) {
   std::vector<uint8_t> tail(static_cast<size_t>(span));
   input.ReadAt(size - span, tail);
   for (size_t at = tail.size() - format::kEndOfCentralDirSize + 1; at-- > 0;) {
-    if (tail[at] == 0x50 && tail[at + 1] == 0x4B && tail[at + 2] == 0x05 && tail[at + 3] == 0x06)
+    if (ByteReader(std::span(tail).subspan(at)).U32() == format::kEndOfCentralDirSig)
       return size - span + at;
   }
   throw ZipFormatError(ZipDefect::kNoEndRecord, "");
@@ -42,7 +43,7 @@ bool HasZip64Locator(ArchiveInput& input, uint64_t end_offset) {
   if (end_offset < format::kZip64LocatorSize) return false;
   std::array<uint8_t, 4> signature{};
   input.ReadAt(end_offset - format::kZip64LocatorSize, signature);
-  return signature == std::array<uint8_t, 4>{0x50, 0x4B, 0x06, 0x07};
+  return ByteReader(signature).U32() == format::kZip64LocatorSig;
 }
 
 CentralDirectory ReadEndRecord(ArchiveInput& input) {

@@ -14,12 +14,12 @@
 namespace qeb::zip {
 namespace {
 
-constexpr long kErrInternal = 51;
-
+// Every failure inside is a RunError; memory running out, and anything the
+// standard library might throw besides, get the program's own numbers.
 RunError AsRunError(const std::exception& error) {
   if (const auto* run_error = dynamic_cast<const RunError*>(&error)) return *run_error;
   if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return OutOfMemoryError();
-  return {kErrInternal, error.what()};
+  return ProgramError(kErrInternal);
 }
 
 // What a folder view of the archive shows at its top: each first step once.

@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 
 #include "base/code_page.h"
 #include "base/utf8.h"
@@ -104,7 +103,7 @@ StreamedData ZipWriter::WriteData(EntrySource& data, uint64_t data_start, LocalH
   data.Rewind();
   const StreamedData stored = StoreAll(data, sink);
   if (stored.raw_size != deflated.raw_size || stored.crc32 != deflated.crc32)
-    throw SourceReadError(RunError(EIO, "el archivo cambió mientras se comprimía"));
+    throw ZipError(ZipCode::kSourceNotRead, "el archivo cambió mientras se comprimía");
   local.method = format::kMethodStored;
   local.version_needed = format::kVersionStored;
   return stored;

@@ -36,8 +36,9 @@ class ZipWriter {
 
   // Deflates the data, or stores it when deflate would not make it smaller.
   // Throws ZipTooLargeError when the entry or the archive would need Zip64,
-  // SourceReadError when the data cannot be read, RunError when the archive
-  // cannot be written.
+  // a ZipError of code kSourceNotRead (SourceReadError) when the data cannot
+  // be read or changes while it is read, RunError when the archive cannot be
+  // written.
   void AddFile(const NewEntry& entry, EntrySource& data);
   // The central directory and the end record; then cuts off whatever an
   // entry rewritten as stored left past the end.

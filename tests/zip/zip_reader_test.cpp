@@ -13,7 +13,6 @@
 #include "zip/entry_name.h"
 #include "zip/safe_path.h"
 #include "zip/zip_errors.h"
-#include "zip/zip_headers.h"
 #include "zip/zip_sua.h"
 #include "zip_test_support.h"
 
@@ -191,26 +190,6 @@ TEST(ZipWriter, TakesUpTo65534Entries) {
   out.Close();
   FileArchive input(folder.Path("many.zip"));
   EXPECT_EQ(ZipReader(input).entries().size(), 65534u);
-}
-
-// Each record decodes from bytes that hold at least its fixed part; fewer, or
-// another signature, are refused.
-TEST(ZipHeaders, DecodeNeedsTheWholeFixedPartAndItsSignature) {
-  const std::vector<uint8_t> central =
-      EncodeCentralHeader({.crc32 = 7, .name = "n", .extra = "", .comment = ""});
-  for (const auto& [size, flip, defect] :
-       std::vector<std::tuple<size_t, size_t, std::optional<ZipDefect>>>{
-           {46, 46, {}}, {45, 45, kTruncated}, {46, 3, kBadSignature}}) {
-    std::vector<uint8_t> bytes(central.begin(), central.begin() + size);
-    if (flip < size) bytes[flip] ^= 1;
-    std::optional<ZipDefect> found;
-    try {
-      EXPECT_EQ(DecodeCentralHeader(bytes).crc32, 7u);
-    } catch (const ZipFormatError& error) {
-      found = error.defect();
-    }
-    EXPECT_EQ(found, defect) << size;
-  }
 }
 
 // Reads past the end yield 0 or nothing and leave the reader failed for good.

@@ -67,7 +67,7 @@ TEST(UnzipToFolder, MissingArchiveOrFolderFailsAndTheErrorIsKept) {
   EXPECT_FALSE(description.empty());
   zip.SetFolderZIP(folder.Root());
   ASSERT_TRUE(zip.UnzipToFolder());
-  EXPECT_EQ(zip.ErrNum() + zip.ErrDescription(), std::to_string(ENOENT) + description);
+  EXPECT_EQ(zip.ErrNum() + zip.ErrDescription(), kMissingFolder + description);
 }
 
 #ifndef _WIN32

@@ -1,7 +1,7 @@
 #include "ui/win32/module_folder.h"
 
 #include "base/wide_text.h"
-#include "ui/win32/win32_error.h"
+#include "base/win32_error.h"
 
 namespace qeb::ui::win32 {
 

@@ -2,9 +2,9 @@
 
 #include <cwchar>
 
+#include "base/win32_error.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/resource_ids.h"
-#include "ui/win32/win32_error.h"
 
 namespace qeb::ui::win32 {
 namespace {

@@ -1,6 +1,6 @@
 #include "ui/win32/single_instance.h"
 
-#include "ui/win32/win32_error.h"
+#include "base/win32_error.h"
 
 namespace qeb::ui::win32 {
 

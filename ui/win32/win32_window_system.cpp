@@ -4,12 +4,12 @@
 
 #include "base/run_error.h"
 #include "base/wide_text.h"
+#include "base/win32_error.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/module_folder.h"
 #include "ui/win32/open_dialog.h"
-#include "ui/win32/win32_error.h"
 
 namespace qeb::ui::win32 {
 namespace {
