@@ -24,9 +24,6 @@ class FQEB_SUA {
   // The run, from the first diskette prompt to the closing report.
   void Concatena_SUAs();
 
-  const RunState& state() const { return state_; }
-  const std::string& ArchivoZIP() const { return archivo_zip_; }
-
  private:
   // Values local to one run.
   struct Intake {

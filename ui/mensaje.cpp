@@ -34,10 +34,6 @@ std::string ApplicationTitle(const std::string& middle, const std::string& versi
   return std::string("Q.E.B. ( ") + middle + " ) V" + version;
 }
 
-int StyleForKind(const std::string& tipo) {
-  return FindKind(tipo).style;
-}
-
 int16_t FGMensaje(WindowSystem& ws, const std::string& tipo, const std::string& texto) {
   ws.Beep();
   const Kind& kind = FindKind(tipo);

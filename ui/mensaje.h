@@ -13,11 +13,8 @@ std::string ApplicationTitle(const std::string& middle, const std::string& versi
 inline constexpr const char* kConcatenacion = "Concatenación de SUA's";
 inline constexpr const char* kCompresion = "Compresión de SUA's";
 
-// The style value (icon + buttons) for a kind code: "I", "E", "YN", "YNC",
-// "OC"; anything else is an information note.
-int StyleForKind(const std::string& tipo);
-
-// Beeps, shows `texto` in a box of the kind `tipo` and returns the answer
+// Beeps, shows `texto` in a box of the kind `tipo` ("I", "E", "YN", "YNC",
+// "OC"; anything else is an information note) and returns the answer
 // (6/7/2 for "YN"/"YNC", 1/2 for "OC", 0 for the kinds that only inform).
 // A window-system failure passes to the caller.
 int16_t FGMensaje(WindowSystem& ws, const std::string& tipo, const std::string& texto);
