@@ -5,13 +5,13 @@
 
 #include "app/main_window.h"
 #include "app/msg_error_zip.h"
+#include "app/operator_texts.h"
 #include "base/file_system.h"
 #include "base/path_separator.h"
 #include "base/run_error.h"
 #include "sua/append.h"
 #include "sua/paths.h"
 #include "sua/validation_record.h"
-#include "ui/mensaje.h"
 
 namespace qeb {
 namespace {
@@ -24,7 +24,7 @@ void DeleteIfPresent(const std::string& path) {
 
 FQEB_SUA::Exit FQEB_SUA::CheckAndPack(const Intake& intake) {
   if (state_.DiscosLeidos != state_.RegValDiscos) {
-    ui::FGMensaje(ws_, "E", "La cantidad de discos no corresponde con los esperados.");
+    FGMensaje("E", kCantidadDeDiscos);
     return Exit::kError;
   }
 
@@ -35,21 +35,19 @@ FQEB_SUA::Exit FQEB_SUA::CheckAndPack(const Intake& intake) {
     DeleteIfPresent(joined);
     fs::RenameFile(intake.work_folder + kPathSeparator + intake.first_name, joined);
   } else if (!FGRegValFile(joined)) {
-    ui::FGMensaje(ws_, "E", "No fue posible validar el Nombre del Archivo.");
+    FGMensaje("E", kNoValidado);
     return Exit::kError;
   }
 
   fs::SetCurrentFolder(intake.work_folder);
 
   if (!state_.RegValErroneo.empty()) {
-    ui::FGMensaje(ws_, "E",
-                  "Error en el formato de la información, se esperaba registro de Validación");
+    FGMensaje("E", kSinRegistroDeValidacion);
     DeleteIfPresent(joined);
     return Exit::kError;
   }
   if (!NameMatchesValidationRecord(final_name, state_)) {
-    ui::FGMensaje(ws_, "E",
-                  "El nombre del archivo no corresponde a los datos generados por el SUA.");
+    FGMensaje("E", kNombreNoGeneradoPorSua);
     DeleteIfPresent(joined);
     return Exit::kError;
   }
@@ -77,17 +75,17 @@ void FQEB_SUA::Pack(const std::string& joined_path) {
 // "FGAppendFile:2 No such file or directory": the operation's name, a colon,
 // the number, one blank and the description.
 bool FQEB_SUA::Reported(const FileOutcome& outcome, const std::string& operation) {
-  if (outcome.error()) ui::FGMensaje(ws_, "E", operation + ":" + outcome.error()->OperatorText());
+  if (outcome.error()) FGMensaje("E", operation + ":" + outcome.error()->OperatorText());
   return outcome.done();
 }
 
 bool FQEB_SUA::FGAppendFile(const std::string& src_file, const std::string& file_to_app,
                             const std::string& tgt_file, int16_t long_reg) {
-  return Reported(AppendSuaFile(state_, src_file, file_to_app, tgt_file, long_reg), "FGAppendFile");
+  return Reported(AppendSuaFile(state_, src_file, file_to_app, tgt_file, long_reg), kAppendFile);
 }
 
 bool FQEB_SUA::FGRegValFile(const std::string& src_file) {
-  return Reported(ReadValidationRecordOfFile(state_, src_file), "FGRegValFile");
+  return Reported(ReadValidationRecordOfFile(state_, src_file), kRegValFile);
 }
 
 }  // namespace qeb

@@ -7,22 +7,18 @@
 
 #include "app/error_trap.h"
 #include "app/main_window.h"
+#include "app/operator_texts.h"
 #include "base/code_page.h"
 #include "base/file_system.h"
 #include "base/path_separator.h"
 #include "base/run_error.h"
 #include "sua/append.h"
 #include "sua/paths.h"
-#include "ui/mensaje.h"
 #include "ui/progress_window.h"
 
 namespace qeb {
 namespace {
 
-constexpr const char* kPreparando = "Preparando información";
-constexpr const char* kNombreNoCorresponde =
-    "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
-constexpr const char* kNoConcatenado = "No fue posible concatenar el archivo";
 constexpr int kDialogFlags = ui::kDialogFileMustExist + ui::kDialogHideReadOnly;
 
 char LastCharacterUpperCased(const std::string& text) {
@@ -64,15 +60,14 @@ FQEB_SUA::Exit FQEB_SUA::RunSteps() {
   cm_dialog1_.file_name.clear();
   state_.DiscosLeidos = 0;
   state_.RegValDiscos = 0;
-  ws_.MessageBox(
-      "Por favor inserte el diskette #" + std::to_string(state_.DiscosLeidos) + " en la unidad A:",
-      ui::ApplicationTitle(ui::kConcatenacion, "1.1"), ui::kIconInformation);
+  ws_.MessageBox(FirstDisketteText(state_.DiscosLeidos),
+                 ApplicationTitle(kConcatenacion, kVersionPrimerAviso), ui::kIconInformation);
   cm_dialog1_.initial_folder = "A:";
-  cm_dialog1_.filter = "SUA (*.SU0;*.SUA)|*.SU0;*.SUA";
+  cm_dialog1_.filter = kFiltroPrimerArchivo;
   cm_dialog1_.flags = kDialogFlags;
   cm_dialog1_.filter_index = 1;
   cm_dialog1_.cancel_error = true;
-  cm_dialog1_.title = "Verificación para " + state_.TituloApp;
+  cm_dialog1_.title = DialogTitle(state_.TituloApp);
   ui::FGMsgEspera(ws_, 0, "");
 
   const ui::OpenDialogResult chosen = OpenDialog();
@@ -100,14 +95,14 @@ FQEB_SUA::Exit FQEB_SUA::IntakeFirstFile(const std::string& chosen, Intake& inta
       break;
     case '0':  // piece 0 comes only from a diskette drive
       if (intake.drive != "A:" && intake.drive != "B:") {
-        ui::FGMensaje(ws_, "E", kNombreNoCorresponde);
+        FGMensaje("E", kNombreNoCorresponde);
         return Exit::kError;
       }
       break;
     case '1':
       break;
     default:
-      ui::FGMensaje(ws_, "E", kNombreNoCorresponde);
+      FGMensaje("E", kNombreNoCorresponde);
       return Exit::kError;
   }
 
@@ -131,19 +126,17 @@ FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const Intake& intake) {
   const std::string first_copy = intake.work_folder + kPathSeparator + intake.first_name;
   ws_.Beep();
   for (;;) {
-    if (ui::FGMensaje(ws_, "YN", "¿Más diskettes?") != ui::kAnswerYes) return Exit::kContinue;
-    const std::string n = std::to_string(state_.DiscosLeidos);
-    if (ui::FGMensaje(ws_, "OC", "Inserte el diskette #" + n + " en la unidad " + intake.drive) ==
-        ui::kAnswerCancel)
+    if (FGMensaje("YN", kMasDiskettes) != ui::kAnswerYes) return Exit::kContinue;
+    if (FGMensaje("OC", DisketteText(state_.DiscosLeidos, intake.drive)) == ui::kAnswerCancel)
       return Exit::kClosingReport;
 
-    cm_dialog1_.filter = "SU" + n + "(*.SU" + n + ")|*.SU" + n + "|";
+    cm_dialog1_.filter = PieceFilter(state_.DiscosLeidos);
     cm_dialog1_.initial_folder = intake.first_folder;
     cm_dialog1_.file_name.clear();
     cm_dialog1_.flags = kDialogFlags;
     cm_dialog1_.filter_index = 1;
     cm_dialog1_.cancel_error = true;
-    cm_dialog1_.title = "Verificación para " + state_.TituloApp;
+    cm_dialog1_.title = DialogTitle(state_.TituloApp);
     const ui::OpenDialogResult chosen = OpenDialog();
     if (chosen.outcome == ui::OpenDialogResult::Outcome::kCancelled) return Exit::kClosingReport;
     if (chosen.outcome == ui::OpenDialogResult::Outcome::kFailed)
@@ -153,7 +146,7 @@ FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const Intake& intake) {
     std::string piece_folder;
     FGSeparaRuta(chosen.path, piece_name, piece_folder);
     if (IsPieceUnsafe(intake, piece_name, piece_folder)) {
-      ui::FGMensaje(ws_, "E", kNoConcatenado);
+      FGMensaje("E", kNoConcatenado);
       return Exit::kError;
     }
     const std::string piece_copy = intake.work_folder + kPathSeparator + piece_name;
@@ -162,7 +155,7 @@ FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const Intake& intake) {
 
     if (!FGAppendFile(first_copy, piece_copy, first_copy, 0)) {
       if (fs::AnythingExists(piece_copy)) fs::DeleteFile(piece_copy);
-      ui::FGMensaje(ws_, "E", kNoConcatenado);
+      FGMensaje("E", kNoConcatenado);
       return Exit::kError;
     }
     fs::DeleteFile(piece_copy);
@@ -180,9 +173,9 @@ void FQEB_SUA::ClosingReport() {
     // Only an archive that this run's packing completed is reported as written;
     // an archive left by an earlier run does not count.
     if (packed_ && FGExisteArch(archivo_zip_))
-      ui::FGMensaje(ws_, "I", "El archivo concatenado se copió como: " + archivo_zip_);
+      FGMensaje("I", kCopiadoComo + archivo_zip_);
     else
-      ui::FGMensaje(ws_, "E", "El archivo concatenado NO se copió.");
+      FGMensaje("E", kNoCopiado);
   } catch (const RunError&) {  // NOLINT(bugprone-empty-catch)
   }
 }

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/error_trap.h"
+#include "app/operator_texts.h"
 #include "base/code_page.h"
 #include "base/path_separator.h"
 #include "base/run_error.h"
@@ -21,23 +22,27 @@ void FQEB_SUA::PreZipFile(std::string& comment, const std::string& /*source*/) c
   comment = zip::FGCifraXor(Utf8ToCp1252(state_.RegValClave), zip::kLlaveComentario);
 }
 
+int16_t FQEB_SUA::FGMensaje(const std::string& tipo, const std::string& texto) {
+  return ui::FGMensaje(ws_, ApplicationTitle(), tipo, texto);
+}
+
 void FQEB_SUA::ReportError(long number, const std::string& description) {
-  if (number != 0) ui::FGMensaje(ws_, "E", std::to_string(number) + " " + description);
+  if (number != 0) FGMensaje("E", std::to_string(number) + " " + description);
 }
 
 void FQEB_SUA::Form_Load() {
   try {
     const bool another_copy = WithRunErrors([&] {
       if (ws_.AnotherCopyRunning()) return true;
-      state_.TituloApp = "Cuotas IMSS (SUA)";
+      state_.TituloApp = kTituloApp;
       // The separator is appended whatever the folder text ends with.
       state_.RutaApp = ws_.ProgramFolder() + kPathSeparator;
-      ui::FGMsgEspera(ws_, 1, "Preparando información");
+      ui::FGMsgEspera(ws_, 1, kPreparando);
       const ui::Extent screen = ws_.ScreenSize();
       const ui::Extent window = ws_.MainWindowSize();
       ws_.SetMainWindowLeft((screen.width - window.width) / 2);
       ws_.SetMainWindowTop((screen.height - window.height) / 2);
-      ws_.SetMainWindowCaption(ui::ApplicationTitle(ui::kConcatenacion, "1.0"));
+      ws_.SetMainWindowCaption(ApplicationTitle());
       ui::FGMsgEspera(ws_, 0, "");
       Concatena_SUAs();
       return false;

@@ -46,6 +46,8 @@ class FQEB_SUA {
   void Pack(const std::string& joined_path);
   void ClosingReport();
   void ReportError(long number, const std::string& description);
+  // FGMensaje under the application title.
+  int16_t FGMensaje(const std::string& tipo, const std::string& texto);
 
   // The file operations of the window: the SUA file readers, with the
   // "FGAppendFile:" / "FGRegValFile:" report of an unexpected file-system

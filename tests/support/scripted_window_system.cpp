@@ -58,7 +58,7 @@ void ScriptedWindowSystem::LoadProgressWindow() {
   if (progress_index_ >= 0) return;
   windows_.push_back({false, true, true});
   progress_index_ = static_cast<int>(windows_.size()) - 1;
-  progress_text_ = kProgressInitialText;
+  progress_text_ = "Verificando Archivo";  // the initial text the program gives
   FMSG_SUA(*this).Form_Load();
 }
 

@@ -30,6 +30,7 @@ const std::wstring kDialogTitle = L"Verificaci\u00F3n para Cuotas IMSS (SUA)";
 class Win32WindowSystemTest : public testing::Test {
  protected:
   Win32WindowSystem ws_{GetModuleHandleW(nullptr),
+                        {kTitle, "Verificando Archivo"},
                         L"Local\\QEB_SUA.gui-test." + std::to_wstring(GetCurrentProcessId())};
 };
 

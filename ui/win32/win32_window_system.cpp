@@ -1,10 +1,10 @@
 #include "ui/win32/win32_window_system.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/run_error.h"
 #include "base/wide_text.h"
-#include "ui/mensaje.h"
 #include "ui/progress_window.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/module_folder.h"
@@ -48,8 +48,10 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
 
 }  // namespace
 
-Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, const std::wstring& mutex_name)
+Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, ProgressWindowTexts progress_texts,
+                                     const std::wstring& mutex_name)
     : instance_(instance),
+      progress_texts_(std::move(progress_texts)),
       single_instance_(mutex_name),
       main_window_(std::make_unique<HiddenMainWindow>(instance)) {}
 
@@ -97,8 +99,8 @@ void Win32WindowSystem::LoadProgressWindow() {
   if (ProgressWindowLoaded()) return;
   progress_.reset();  // a window closed from outside leaves its object behind
   progress_ = std::make_unique<ProgressWindow>(instance_, static_cast<ProgressWindowEvents&>(*this),
-                                               ToWide(ApplicationTitle(kConcatenacion, "1.0")),
-                                               ToWide(kProgressInitialText));
+                                               ToWide(progress_texts_.caption),
+                                               ToWide(progress_texts_.initial_text));
   FMSG_SUA(*this).Form_Load();
 }
 
