@@ -1,13 +1,13 @@
+// Start-up and the main window: the load step that does the program's whole
+// job, and the reports that both halves of the run share.
+
 #include "app/main_window.h"
 
 #include "app/error_trap.h"
 #include "app/operator_texts.h"
-#include "base/code_page.h"
 #include "base/path_separator.h"
-#include "base/run_error.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
-#include "zip/cifra_xor.h"
 
 namespace qeb {
 
@@ -17,23 +17,26 @@ FQEB_SUA::FQEB_SUA(ui::WindowSystem& ws) : ws_(ws) {
   };
 }
 
-void FQEB_SUA::PreZipFile(std::string& comment, const std::string& /*source*/) const {
-  // The scrambler works on the code-page characters the record was written in.
-  comment = zip::FGCifraXor(Utf8ToCp1252(state_.RegValClave), zip::kLlaveComentario);
-}
-
 int16_t FQEB_SUA::FGMensaje(const std::string& tipo, const std::string& texto) {
   return ui::FGMensaje(ws_, ApplicationTitle(), tipo, texto);
 }
 
-void FQEB_SUA::ReportError(long number, const std::string& description) {
-  if (number != 0) FGMensaje("E", std::to_string(number) + " " + description);
+void FQEB_SUA::ReportError(const RunError& error) {
+  if (error.number() != 0) FGMensaje("E", error.OperatorText());
+}
+
+bool FQEB_SUA::FileOperationDone(const FileOutcome& outcome, const std::string& operation) {
+  if (outcome.error()) FGMensaje("E", operation + ":" + outcome.error()->OperatorText());
+  return outcome.done();
 }
 
 void FQEB_SUA::Form_Load() {
+  bool another_copy = false;
   try {
-    const bool another_copy = WithRunErrors([&] {
-      if (ws_.AnotherCopyRunning()) return true;
+    WithRunErrors([&] {
+      another_copy = ws_.AnotherCopyRunning();
+      // Ends at once: no message, no progress window.
+      if (another_copy) return ws_.UnloadMainWindow();
       state_.TituloApp = kTituloApp;
       // The separator is appended whatever the folder text ends with.
       state_.RutaApp = ws_.ProgramFolder() + kPathSeparator;
@@ -45,15 +48,11 @@ void FQEB_SUA::Form_Load() {
       ws_.SetMainWindowCaption(ApplicationTitle());
       ui::FGMsgEspera(ws_, 0, "");
       Concatena_SUAs();
-      return false;
     });
-    if (another_copy) {  // ends at once: no message, no progress window
-      ws_.UnloadMainWindow();
-      return;
-    }
+    if (another_copy) return;
   } catch (const RunError& error) {
     try {
-      ReportError(error.number(), error.description());
+      ReportError(error);
     } catch (const RunError&) {  // NOLINT(bugprone-empty-catch): the closing steps follow anyway
     }
   }
