@@ -92,7 +92,7 @@ void FQEB_SUA::ClosingReport() {
       FGMensaje("I", kCopiadoComo + ArchivoZIP);
     else
       FGMensaje("E", kNoCopiado);
-  } catch (const RunError&) {  // NOLINT(bugprone-empty-catch)
+  } catch (...) {  // NOLINT(bugprone-empty-catch)
   }
 }
 

@@ -50,10 +50,10 @@ void FQEB_SUA::Form_Load() {
       Concatena_SUAs();
     });
     if (another_copy) return;
-  } catch (const RunError& error) {
+  } catch (const RunError& error) {  // every failure arrives as one
     try {
       ReportError(error);
-    } catch (const RunError&) {  // NOLINT(bugprone-empty-catch): the closing steps follow anyway
+    } catch (...) {  // NOLINT(bugprone-empty-catch): the closing steps follow anyway
     }
   }
   // Closing: every failure from here on is passed over. FGMsgEspera never
@@ -61,7 +61,7 @@ void FQEB_SUA::Form_Load() {
   ui::FGMsgEspera(ws_, 0, "");
   try {
     ws_.UnloadMainWindow();
-  } catch (const RunError&) {  // NOLINT(bugprone-empty-catch)
+  } catch (...) {  // NOLINT(bugprone-empty-catch)
   }
 }
 

@@ -25,7 +25,7 @@ class FQEB_SUA {
   explicit FQEB_SUA(ui::WindowSystem& ws);
 
   // The load handler: the second-copy test, the run state, the run itself,
-  // the error report for an error that reaches it, and the closing steps.
+  // the error report for any failure that reaches it, and the closing steps.
   void Form_Load();
 
   // The run, from the first diskette prompt to the closing report.

@@ -10,10 +10,11 @@ struct ProgramErrorText {
   const char* text;
 };
 
-constexpr std::array<ProgramErrorText, 6> kProgramErrors{{
+constexpr std::array<ProgramErrorText, 7> kProgramErrors{{
     {kErrInvalidArgument, "Llamada a procedimiento o argumento no válidos"},
     {kErrOverflow, "Desbordamiento"},
     {kErrOutOfMemory, "Memoria insuficiente"},
+    {kErrInternal, "Error interno"},
     {kErrPastEndOfFile, "La entrada pasó del final del archivo"},
     {kErrObjectUnloaded, "Object was unloaded"},
     {kErrDialogCancelled, "Cancel was selected."},

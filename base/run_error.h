@@ -26,6 +26,7 @@ class RunError : public std::runtime_error {
 inline constexpr long kErrInvalidArgument = 5;
 inline constexpr long kErrOverflow = 6;
 inline constexpr long kErrOutOfMemory = 7;
+inline constexpr long kErrInternal = 51;  // a failure the program has no words of its own for
 inline constexpr long kErrPastEndOfFile = 62;
 inline constexpr long kErrObjectUnloaded = 364;     // a window that is no longer loaded
 inline constexpr long kErrDialogCancelled = 32755;  // the Open dialog's cancellation

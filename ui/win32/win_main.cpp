@@ -6,8 +6,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <exception>
-
+#include "app/error_trap.h"
 #include "app/main_window.h"
 #include "app/operator_texts.h"
 #include "base/run_error.h"
@@ -47,15 +46,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*command_
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   try {
-    qeb::ui::win32::Win32WindowSystem ws(instance,
-                                         {qeb::ApplicationTitle(), qeb::kVerificandoArchivo});
-    qeb::FQEB_SUA app(ws);
-    app.Form_Load();
+    // Form_Load reports every failure of its own; only one in making the
+    // window system or the main window arrives here, as number and text.
+    qeb::WithRunErrors([instance] {
+      qeb::ui::win32::Win32WindowSystem ws(instance,
+                                           {qeb::ApplicationTitle(), qeb::kVerificandoArchivo});
+      qeb::FQEB_SUA app(ws);
+      app.Form_Load();
+    });
   } catch (const qeb::RunError& error) {
     ReportStartupFailure(error.OperatorText());
-    return 1;
-  } catch (const std::exception& error) {
-    ReportStartupFailure(error.what());
     return 1;
   }
   return 0;
