@@ -105,7 +105,7 @@ TEST_F(Win32WindowSystemTest, UpDisablesTheOtherVisibleWindowsDownEnablesThemHid
   EXPECT_TRUE(IsWindowEnabled(main));
 }
 
-// Each kind's icon and buttons, with a body of two lines.
+// Each kind's icon and buttons, with a body of two lines, the progress window disabled.
 TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnTheAnswer) {
   // clang-format off
   const struct {
@@ -118,8 +118,10 @@ TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnThe
                {36, IDYES, IDYES, {IDYES, IDNO}, IDI_QUESTION},
                {33, 0, IDCANCEL, {IDOK, IDCANCEL}, IDI_QUESTION}};
   // clang-format on
+  FGMsgEspera(ws_, 1, "x");
+  const HWND progress = ws_.progress_window();
   for (const auto& c : cases) {
-    auto seen = Operate(ToWide(kTitle), [press = c.press](HWND box) {
+    auto seen = Operate(ToWide(kTitle), [press = c.press, progress](HWND box) {
       std::vector<int> buttons;
       for (const int id : {IDOK, IDCANCEL, IDYES, IDNO})
         if (GetDlgItem(box, id) != nullptr) buttons.push_back(id);
@@ -131,10 +133,11 @@ TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnThe
       const std::wstring text = probe::ItemText(box, probe::kMessageBoxText);
       if (press > 0) probe::PressButton(box, press);
       if (press == 0) SendMessageW(box, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
-      return std::make_tuple(buttons, icon, text);
+      return std::make_tuple(buttons, icon, text, IsWindowEnabled(progress));
     });
     EXPECT_EQ(ws_.MessageBox("¿Más diskettes?\r\nsegunda línea", kTitle, c.style), c.answer);
-    const auto [buttons, icon, text] = seen.get();
+    const auto [buttons, icon, text, progress_enabled] = seen.get();
+    EXPECT_FALSE(progress_enabled) << c.style;
     EXPECT_EQ(buttons, c.buttons) << c.style;
     EXPECT_EQ(icon, LoadIconW(nullptr, c.icon)) << c.style;
     EXPECT_EQ(text, L"\u00BFM\u00E1s diskettes?\r\nsegunda l\u00EDnea");

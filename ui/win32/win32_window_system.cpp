@@ -76,9 +76,11 @@ int Win32WindowSystem::MessageBox(const std::string& text, const std::string& ti
   const int buttons = style & kButtonsMask;
   for (;;) {
     // No owner: the box gets its own task-bar button, so the operator finds
-    // it even though the main window is never shown.
+    // it even though the main window is never shown. Task-modal: while it is
+    // up, every top-level window of this thread (the progress window too) is
+    // disabled, and enabled again when it goes.
     const int answer = MessageBoxW(/*owner=*/nullptr, wide_text.c_str(), wide_title.c_str(),
-                                   static_cast<UINT>(style));
+                                   static_cast<UINT>(style) | MB_TASKMODAL);
     if (answer == 0) throw LastError();
     // Some systems end a box on a close request even without a Cancel button.
     // A box with only OK answers OK however it is dismissed, and a Yes/No box

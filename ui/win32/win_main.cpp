@@ -35,7 +35,7 @@ class ComApartment {
 void ReportStartupFailure(const std::string& text) {
   const std::wstring title = qeb::ToWide(qeb::ApplicationTitle());
   const std::wstring body = qeb::ToWide(text);
-  MessageBoxW(/*owner=*/nullptr, body.c_str(), title.c_str(), MB_ICONSTOP | MB_OK);
+  MessageBoxW(/*owner=*/nullptr, body.c_str(), title.c_str(), MB_ICONSTOP | MB_OK | MB_TASKMODAL);
 }
 
 }  // namespace
