@@ -125,11 +125,11 @@ TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnThe
       std::vector<int> buttons;
       for (const int id : {IDOK, IDCANCEL, IDYES, IDNO})
         if (GetDlgItem(box, id) != nullptr) buttons.push_back(id);
-      HICON icon = nullptr;
+      LRESULT icon = 0;
       for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child != nullptr;
            child = FindWindowExW(box, child, L"Static", nullptr))
         if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-          icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+          icon = SendMessageW(child, STM_GETICON, 0, 0);
       const std::wstring text = probe::ItemText(box, probe::kMessageBoxText);
       if (press > 0) probe::PressButton(box, press);
       if (press == 0) SendMessageW(box, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
@@ -139,7 +139,7 @@ TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnThe
     const auto [buttons, icon, text, progress_enabled] = seen.get();
     EXPECT_FALSE(progress_enabled) << c.style;
     EXPECT_EQ(buttons, c.buttons) << c.style;
-    EXPECT_EQ(icon, LoadIconW(nullptr, c.icon)) << c.style;
+    EXPECT_EQ(icon, reinterpret_cast<LRESULT>(LoadIconW(nullptr, c.icon))) << c.style;
     EXPECT_EQ(text, L"\u00BFM\u00E1s diskettes?\r\nsegunda l\u00EDnea");
   }
 }

@@ -42,6 +42,7 @@ void MoveWindowEdge(HWND window, Edge edge, double twips) {
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the enumeration hands our pointer back as an integer
   reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
   return TRUE;
 }
@@ -160,6 +161,7 @@ std::vector<HWND> Win32WindowSystem::ProgramWindows() const {
   // system's input-method windows on this thread are not the program's forms.
   std::vector<HWND> own;
   for (const HWND window : all)
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the class's module comes as an integer
     if (reinterpret_cast<HINSTANCE>(GetClassLongPtrW(window, GCLP_HMODULE)) == instance_)
       own.push_back(window);
   // The system lists them in Z order, which changes with every activation.
