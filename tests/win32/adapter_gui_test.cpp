@@ -118,8 +118,7 @@ TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnThe
                {36, IDYES, IDYES, {IDYES, IDNO}, IDI_QUESTION},
                {33, 0, IDCANCEL, {IDOK, IDCANCEL}, IDI_QUESTION}};
   // clang-format on
-  FGMsgEspera(ws_, 1, "x");
-  const HWND progress = ws_.progress_window();
+  const HWND progress = (FGMsgEspera(ws_, 1, "x"), ws_.progress_window());
   for (const auto& c : cases) {
     auto seen = Operate(ToWide(kTitle), [press = c.press, progress](HWND box) {
       std::vector<int> buttons;
