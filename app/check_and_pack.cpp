@@ -1,17 +1,20 @@
 // The second half of the run: the piece count, the final name, the validation
-// record, the name rule, and packing the joined file into its archive.
+// record, the name rule, packing the joined file into its archive with the
+// entry's comment, and the closing report.
 
 #include <cstdint>
 
 #include "app/main_window.h"
 #include "app/msg_error_zip.h"
+#include "app/operator_texts.h"
+#include "base/code_page.h"
 #include "base/file_system.h"
-#include "base/path_separator.h"
 #include "base/run_error.h"
 #include "sua/append.h"
 #include "sua/paths.h"
 #include "sua/validation_record.h"
-#include "ui/mensaje.h"
+#include "ui/progress_window.h"
+#include "zip/cifra_xor.h"
 
 namespace qeb {
 namespace {
@@ -22,72 +25,75 @@ void DeleteIfPresent(const std::string& path) {
 
 }  // namespace
 
-FQEB_SUA::Exit FQEB_SUA::CheckAndPack(const Intake& intake) {
+FQEB_SUA::Exit FQEB_SUA::CheckAndPack(const RunValues& run) {
   if (state_.DiscosLeidos != state_.RegValDiscos) {
-    ui::FGMensaje(ws_, "E", "La cantidad de discos no corresponde con los esperados.");
+    FGMensaje("E", kCantidadDeDiscos);
     return Exit::kError;
   }
 
-  std::string final_name = intake.first_name;
-  if (intake.split) final_name.back() = 'A';
-  const std::string joined = intake.work_folder + kPathSeparator + final_name;
-  if (intake.split) {
-    DeleteIfPresent(joined);
-    fs::RenameFile(intake.work_folder + kPathSeparator + intake.first_name, joined);
-  } else if (!FGRegValFile(joined)) {
-    ui::FGMensaje(ws_, "E", "No fue posible validar el Nombre del Archivo.");
+  if (run.split) {
+    DeleteIfPresent(run.joined);
+    fs::RenameFile(run.first_copy, run.joined);
+  } else if (!FGRegValFile(run.joined)) {
+    FGMensaje("E", kNoValidado);
     return Exit::kError;
   }
 
-  fs::SetCurrentFolder(intake.work_folder);
+  fs::SetCurrentFolder(run.work_folder);
 
   if (!state_.RegValErroneo.empty()) {
-    ui::FGMensaje(ws_, "E",
-                  "Error en el formato de la información, se esperaba registro de Validación");
-    DeleteIfPresent(joined);
+    FGMensaje("E", kSinRegistroDeValidacion);
+    DeleteIfPresent(run.joined);
     return Exit::kError;
   }
-  if (!NameMatchesValidationRecord(final_name, state_)) {
-    ui::FGMensaje(ws_, "E",
-                  "El nombre del archivo no corresponde a los datos generados por el SUA.");
-    DeleteIfPresent(joined);
+  if (!NameMatchesValidationRecord(run.final_name, state_)) {
+    FGMensaje("E", kNombreNoGeneradoPorSua);
+    DeleteIfPresent(run.joined);
     return Exit::kError;
   }
 
-  if (FGExisteArch(joined)) Pack(joined);
+  if (FGExisteArch(run.joined)) Pack(run);
   return Exit::kClosingReport;
 }
 
-void FQEB_SUA::Pack(const std::string& joined_path) {
-  archivo_zip_ = joined_path.substr(0, joined_path.size() - 3) + "ZIP";
-  xceed_zip1_.SourceFiles = joined_path;
-  xceed_zip1_.ZipFilename = archivo_zip_;
+void FQEB_SUA::Pack(const RunValues& run) {
+  ArchivoZIP = run.archive;
+  xceed_zip1_.SourceFiles = run.joined;
+  xceed_zip1_.ZipFilename = ArchivoZIP;
   const int32_t result = xceed_zip1_.Compress();
   if (result < INT16_MIN || result > INT16_MAX) throw OverflowError();
   const auto code = static_cast<int16_t>(result);
   if (code == 0) {
     packed_ = true;
-    fs::DeleteFile(joined_path);
+    fs::DeleteFile(run.joined);
   } else {
     FGMsgErrorZip(ws_, code);
-    DeleteIfPresent(joined_path);
+    DeleteIfPresent(run.joined);
   }
 }
 
-// "FGAppendFile:2 No such file or directory": the operation's name, a colon,
-// the number, one blank and the description.
-bool FQEB_SUA::Reported(const FileOutcome& outcome, const std::string& operation) {
-  if (outcome.error()) ui::FGMensaje(ws_, "E", operation + ":" + outcome.error()->OperatorText());
-  return outcome.done();
-}
-
-bool FQEB_SUA::FGAppendFile(const std::string& src_file, const std::string& file_to_app,
-                            const std::string& tgt_file, int16_t long_reg) {
-  return Reported(AppendSuaFile(state_, src_file, file_to_app, tgt_file, long_reg), "FGAppendFile");
+void FQEB_SUA::PreZipFile(std::string& comment, const std::string& /*source*/) const {
+  // The scrambler works on the code-page characters the record was written in.
+  comment = zip::FGCifraXor(Utf8ToCp1252(state_.RegValClave), zip::kLlaveComentario);
 }
 
 bool FQEB_SUA::FGRegValFile(const std::string& src_file) {
-  return Reported(ReadValidationRecordOfFile(state_, src_file), "FGRegValFile");
+  return FileOperationDone(ReadValidationRecordOfFile(state_, src_file), kRegValFile);
+}
+
+void FQEB_SUA::ClosingReport() {
+  // Every failure here is passed over.
+  try {
+    ui::FGMsgEspera(ws_, 0, "");
+    if (state_.DiscosLeidos == 0) return;
+    // Only an archive that this run's packing completed is reported as written;
+    // an archive left by an earlier run does not count.
+    if (packed_ && FGExisteArch(ArchivoZIP))
+      FGMensaje("I", kCopiadoComo + ArchivoZIP);
+    else
+      FGMensaje("E", kNoCopiado);
+  } catch (...) {  // NOLINT(bugprone-empty-catch)
+  }
 }
 
 }  // namespace qeb

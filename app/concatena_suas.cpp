@@ -1,28 +1,24 @@
-// The run: the first diskette prompt, the intake of the first file and, for a
-// split file, of every further piece. Checking and packing follow in
-// check_and_pack.cpp.
+// The run's frame and its intake: the first diskette prompt, the first file
+// and, for a split file, every further piece appended to it. The checks, the
+// packing and the closing report follow in check_and_pack.cpp.
 
 #include <filesystem>
 #include <system_error>
 
 #include "app/error_trap.h"
 #include "app/main_window.h"
+#include "app/operator_texts.h"
 #include "base/code_page.h"
 #include "base/file_system.h"
 #include "base/path_separator.h"
 #include "base/run_error.h"
 #include "sua/append.h"
 #include "sua/paths.h"
-#include "ui/mensaje.h"
 #include "ui/progress_window.h"
 
 namespace qeb {
 namespace {
 
-constexpr const char* kPreparando = "Preparando información";
-constexpr const char* kNombreNoCorresponde =
-    "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
-constexpr const char* kNoConcatenado = "No fue posible concatenar el archivo";
 constexpr int kDialogFlags = ui::kDialogFileMustExist + ui::kDialogHideReadOnly;
 
 char LastCharacterUpperCased(const std::string& text) {
@@ -38,131 +34,132 @@ bool SameFolder(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+void FQEB_SUA::RunValues::PlaceInWorkFolder(const std::string& folder) {
+  work_folder = folder;
+  first_copy = InWorkFolder(first_name);
+  final_name = first_name;
+  if (split) final_name.back() = 'A';
+  joined = InWorkFolder(final_name);
+  archive = joined.substr(0, joined.size() - 3) + "ZIP";
+}
+
+std::string FQEB_SUA::RunValues::InWorkFolder(const std::string& name) const {
+  return work_folder + kPathSeparator + name;
+}
+
 void FQEB_SUA::Concatena_SUAs() {
   Exit exit = Exit::kError;
   try {
     exit = WithRunErrors([&] { return RunSteps(); });
   } catch (const RunError& error) {
     // The error exit: steps that showed their own message leave no error.
-    ReportError(error.number(), error.description());
+    ReportError(error);
     return;
   }
   if (exit == Exit::kClosingReport) ClosingReport();
 }
 
-ui::OpenDialogResult FQEB_SUA::OpenDialog() {
-  // Errors around the opening of the dialog are its own outcome.
-  try {
-    return ws_.ShowOpenDialog(cm_dialog1_);
-  } catch (const RunError& error) {
-    return {ui::OpenDialogResult::Outcome::kFailed, "", error.number(), error.description()};
-  }
+void FQEB_SUA::SetUpDialog(const std::string& initial_folder, const std::string& filter) {
+  cm_dialog1_.file_name.clear();
+  cm_dialog1_.initial_folder = initial_folder;
+  cm_dialog1_.filter = filter;
+  cm_dialog1_.flags = kDialogFlags;
+  cm_dialog1_.filter_index = 1;
+  cm_dialog1_.cancel_error = true;
+  cm_dialog1_.title = DialogTitle(state_.TituloApp);
+}
+
+std::optional<std::string> FQEB_SUA::ChosenInDialog() {
+  const ui::OpenDialogResult chosen = ws_.ShowOpenDialog(cm_dialog1_);
+  if (chosen.outcome == ui::OpenDialogResult::Outcome::kCancelled) return std::nullopt;
+  if (chosen.outcome == ui::OpenDialogResult::Outcome::kFailed)
+    throw RunError(chosen.error_number, chosen.error_description);
+  return chosen.path;
 }
 
 FQEB_SUA::Exit FQEB_SUA::RunSteps() {
   ui::FGMsgEspera(ws_, 1, kPreparando);
-  cm_dialog1_.file_name.clear();
   state_.DiscosLeidos = 0;
   state_.RegValDiscos = 0;
-  ws_.MessageBox(
-      "Por favor inserte el diskette #" + std::to_string(state_.DiscosLeidos) + " en la unidad A:",
-      ui::ApplicationTitle(ui::kConcatenacion, "1.1"), ui::kIconInformation);
-  cm_dialog1_.initial_folder = "A:";
-  cm_dialog1_.filter = "SUA (*.SU0;*.SUA)|*.SU0;*.SUA";
-  cm_dialog1_.flags = kDialogFlags;
-  cm_dialog1_.filter_index = 1;
-  cm_dialog1_.cancel_error = true;
-  cm_dialog1_.title = "Verificación para " + state_.TituloApp;
+  ws_.MessageBox(FirstDisketteText(state_.DiscosLeidos),
+                 ApplicationTitle(kConcatenacion, kVersionPrimerAviso), ui::kIconInformation);
+  SetUpDialog("A:", kFiltroPrimerArchivo);
   ui::FGMsgEspera(ws_, 0, "");
 
-  const ui::OpenDialogResult chosen = OpenDialog();
-  if (chosen.outcome == ui::OpenDialogResult::Outcome::kCancelled) return Exit::kClosingReport;
-  if (chosen.outcome == ui::OpenDialogResult::Outcome::kFailed)
-    throw RunError(chosen.error_number, chosen.error_description);
-
-  Intake intake;
-  Exit exit = IntakeFirstFile(chosen.path, intake);
-  if (exit == Exit::kContinue && intake.split) exit = AppendFurtherPieces(intake);
-  if (exit == Exit::kContinue) exit = CheckAndPack(intake);
+  const std::optional<std::string> chosen = ChosenInDialog();
+  if (!chosen) return Exit::kClosingReport;
+  RunValues run;
+  Exit exit = IntakeFirstFile(*chosen, run);
+  if (exit == Exit::kContinue && run.split) exit = AppendFurtherPieces(run);
+  if (exit == Exit::kContinue) exit = CheckAndPack(run);
   return exit;
 }
 
-FQEB_SUA::Exit FQEB_SUA::IntakeFirstFile(const std::string& chosen, Intake& intake) {
+FQEB_SUA::Exit FQEB_SUA::IntakeFirstFile(const std::string& chosen, RunValues& run) {
   ui::FGMsgEspera(ws_, 1, kPreparando);
-  FGSeparaRuta(chosen, intake.first_name, intake.first_folder);
-  intake.drive = chosen.substr(0, 2);
-  intake.work_folder = state_.RutaApp + "tmp";
+  FGSeparaRuta(chosen, run.first_name, run.first_folder);
+  run.drive = chosen.substr(0, 2);
 
-  switch (LastCharacterUpperCased(intake.first_name)) {
+  switch (LastCharacterUpperCased(run.first_name)) {
     case 'A':  // a file that came whole
-      intake.split = false;
+      run.split = false;
       state_.RegValDiscos = 1;
       break;
     case '0':  // piece 0 comes only from a diskette drive
-      if (intake.drive != "A:" && intake.drive != "B:") {
-        ui::FGMensaje(ws_, "E", kNombreNoCorresponde);
+      if (run.drive != "A:" && run.drive != "B:") {
+        FGMensaje("E", kNombreNoCorresponde);
         return Exit::kError;
       }
       break;
     case '1':
       break;
     default:
-      ui::FGMensaje(ws_, "E", kNombreNoCorresponde);
+      FGMensaje("E", kNombreNoCorresponde);
       return Exit::kError;
   }
+  run.PlaceInWorkFolder(state_.RutaApp + "tmp");
 
-  if (FGExisteArch(intake.first_folder + intake.first_name)) {
-    if (!fs::FolderExists(intake.work_folder)) fs::CreateFolder(intake.work_folder);
-    fs::CopyFile(chosen, intake.work_folder + kPathSeparator + intake.first_name);
+  if (FGExisteArch(run.first_folder + run.first_name)) {
+    if (!fs::FolderExists(run.work_folder)) fs::CreateFolder(run.work_folder);
+    fs::CopyFile(chosen, run.first_copy);
   }
   state_.DiscosLeidos = 1;
   return Exit::kContinue;
 }
 
-bool FQEB_SUA::IsPieceUnsafe(const Intake& intake, const std::string& piece_name,
+bool FQEB_SUA::IsPieceUnsafe(const RunValues& run, const std::string& piece_name,
                              const std::string& piece_folder) const {
   // A piece of the first file's name, or one taken from the work folder,
   // would be copied onto a file the run is working on.
-  return EqualIgnoringCase(std::string_view(piece_name), std::string_view(intake.first_name)) ||
-         SameFolder(piece_folder, intake.work_folder + kPathSeparator);
+  return EqualIgnoringCase(std::string_view(piece_name), std::string_view(run.first_name)) ||
+         SameFolder(piece_folder, run.InWorkFolder(""));
 }
 
-FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const Intake& intake) {
-  const std::string first_copy = intake.work_folder + kPathSeparator + intake.first_name;
+FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const RunValues& run) {
   ws_.Beep();
   for (;;) {
-    if (ui::FGMensaje(ws_, "YN", "¿Más diskettes?") != ui::kAnswerYes) return Exit::kContinue;
-    const std::string n = std::to_string(state_.DiscosLeidos);
-    if (ui::FGMensaje(ws_, "OC", "Inserte el diskette #" + n + " en la unidad " + intake.drive) ==
-        ui::kAnswerCancel)
+    if (FGMensaje("YN", kMasDiskettes) != ui::kAnswerYes) return Exit::kContinue;
+    if (FGMensaje("OC", DisketteText(state_.DiscosLeidos, run.drive)) == ui::kAnswerCancel)
       return Exit::kClosingReport;
 
-    cm_dialog1_.filter = "SU" + n + "(*.SU" + n + ")|*.SU" + n + "|";
-    cm_dialog1_.initial_folder = intake.first_folder;
-    cm_dialog1_.file_name.clear();
-    cm_dialog1_.flags = kDialogFlags;
-    cm_dialog1_.filter_index = 1;
-    cm_dialog1_.cancel_error = true;
-    cm_dialog1_.title = "Verificación para " + state_.TituloApp;
-    const ui::OpenDialogResult chosen = OpenDialog();
-    if (chosen.outcome == ui::OpenDialogResult::Outcome::kCancelled) return Exit::kClosingReport;
-    if (chosen.outcome == ui::OpenDialogResult::Outcome::kFailed)
-      throw RunError(chosen.error_number, chosen.error_description);
+    SetUpDialog(run.first_folder, PieceFilter(state_.DiscosLeidos));
+    const std::optional<std::string> chosen = ChosenInDialog();
+    if (!chosen) return Exit::kClosingReport;
 
     std::string piece_name;
     std::string piece_folder;
-    FGSeparaRuta(chosen.path, piece_name, piece_folder);
-    if (IsPieceUnsafe(intake, piece_name, piece_folder)) {
-      ui::FGMensaje(ws_, "E", kNoConcatenado);
+    FGSeparaRuta(*chosen, piece_name, piece_folder);
+    if (IsPieceUnsafe(run, piece_name, piece_folder)) {
+      FGMensaje("E", kNoConcatenado);
       return Exit::kError;
     }
-    const std::string piece_copy = intake.work_folder + kPathSeparator + piece_name;
+    const std::string piece_copy = run.InWorkFolder(piece_name);
     if (FGExisteArch(piece_copy)) fs::DeleteFile(piece_copy);
     fs::CopyFile(piece_folder + piece_name, piece_copy);
 
-    if (!FGAppendFile(first_copy, piece_copy, first_copy, 0)) {
+    if (!FGAppendFile(run.first_copy, piece_copy, run.first_copy, 0)) {
       if (fs::AnythingExists(piece_copy)) fs::DeleteFile(piece_copy);
-      ui::FGMensaje(ws_, "E", kNoConcatenado);
+      FGMensaje("E", kNoConcatenado);
       return Exit::kError;
     }
     fs::DeleteFile(piece_copy);
@@ -172,19 +169,10 @@ FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const Intake& intake) {
   }
 }
 
-void FQEB_SUA::ClosingReport() {
-  // Every failure here is passed over.
-  try {
-    ui::FGMsgEspera(ws_, 0, "");
-    if (state_.DiscosLeidos == 0) return;
-    // Only an archive that this run's packing completed is reported as written;
-    // an archive left by an earlier run does not count.
-    if (packed_ && FGExisteArch(archivo_zip_))
-      ui::FGMensaje(ws_, "I", "El archivo concatenado se copió como: " + archivo_zip_);
-    else
-      ui::FGMensaje(ws_, "E", "El archivo concatenado NO se copió.");
-  } catch (const RunError&) {  // NOLINT(bugprone-empty-catch)
-  }
+bool FQEB_SUA::FGAppendFile(const std::string& src_file, const std::string& file_to_app,
+                            const std::string& tgt_file, int16_t long_reg) {
+  return FileOperationDone(AppendSuaFile(state_, src_file, file_to_app, tgt_file, long_reg),
+                           kAppendFile);
 }
 
 }  // namespace qeb

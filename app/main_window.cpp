@@ -1,12 +1,13 @@
+// Start-up and the main window: the load step that does the program's whole
+// job, and the reports that both halves of the run share.
+
 #include "app/main_window.h"
 
 #include "app/error_trap.h"
-#include "base/code_page.h"
+#include "app/operator_texts.h"
 #include "base/path_separator.h"
-#include "base/run_error.h"
 #include "ui/mensaje.h"
 #include "ui/progress_window.h"
-#include "zip/cifra_xor.h"
 
 namespace qeb {
 
@@ -16,40 +17,43 @@ FQEB_SUA::FQEB_SUA(ui::WindowSystem& ws) : ws_(ws) {
   };
 }
 
-void FQEB_SUA::PreZipFile(std::string& comment, const std::string& /*source*/) const {
-  // The scrambler works on the code-page characters the record was written in.
-  comment = zip::FGCifraXor(Utf8ToCp1252(state_.RegValClave), zip::kLlaveComentario);
+int16_t FQEB_SUA::FGMensaje(const std::string& tipo, const std::string& texto) {
+  return ui::FGMensaje(ws_, ApplicationTitle(), tipo, texto);
 }
 
-void FQEB_SUA::ReportError(long number, const std::string& description) {
-  if (number != 0) ui::FGMensaje(ws_, "E", std::to_string(number) + " " + description);
+void FQEB_SUA::ReportError(const RunError& error) {
+  if (error.number() != 0) FGMensaje("E", error.OperatorText());
+}
+
+bool FQEB_SUA::FileOperationDone(const FileOutcome& outcome, const std::string& operation) {
+  if (outcome.error()) FGMensaje("E", operation + ":" + outcome.error()->OperatorText());
+  return outcome.done();
 }
 
 void FQEB_SUA::Form_Load() {
+  bool another_copy = false;
   try {
-    const bool another_copy = WithRunErrors([&] {
-      if (ws_.AnotherCopyRunning()) return true;
-      state_.TituloApp = "Cuotas IMSS (SUA)";
+    WithRunErrors([&] {
+      another_copy = ws_.AnotherCopyRunning();
+      // Ends at once: no message, no progress window.
+      if (another_copy) return ws_.UnloadMainWindow();
+      state_.TituloApp = kTituloApp;
       // The separator is appended whatever the folder text ends with.
       state_.RutaApp = ws_.ProgramFolder() + kPathSeparator;
-      ui::FGMsgEspera(ws_, 1, "Preparando información");
+      ui::FGMsgEspera(ws_, 1, kPreparando);
       const ui::Extent screen = ws_.ScreenSize();
       const ui::Extent window = ws_.MainWindowSize();
       ws_.SetMainWindowLeft((screen.width - window.width) / 2);
       ws_.SetMainWindowTop((screen.height - window.height) / 2);
-      ws_.SetMainWindowCaption(ui::ApplicationTitle(ui::kConcatenacion, "1.0"));
+      ws_.SetMainWindowCaption(ApplicationTitle());
       ui::FGMsgEspera(ws_, 0, "");
       Concatena_SUAs();
-      return false;
     });
-    if (another_copy) {  // ends at once: no message, no progress window
-      ws_.UnloadMainWindow();
-      return;
-    }
-  } catch (const RunError& error) {
+    if (another_copy) return;
+  } catch (const RunError& error) {  // every failure arrives as one
     try {
-      ReportError(error.number(), error.description());
-    } catch (const RunError&) {  // NOLINT(bugprone-empty-catch): the closing steps follow anyway
+      ReportError(error);
+    } catch (...) {  // NOLINT(bugprone-empty-catch): the closing steps follow anyway
     }
   }
   // Closing: every failure from here on is passed over. FGMsgEspera never
@@ -57,7 +61,7 @@ void FQEB_SUA::Form_Load() {
   ui::FGMsgEspera(ws_, 0, "");
   try {
     ws_.UnloadMainWindow();
-  } catch (const RunError&) {  // NOLINT(bugprone-empty-catch)
+  } catch (...) {  // NOLINT(bugprone-empty-catch)
   }
 }
 

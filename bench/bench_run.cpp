@@ -1,8 +1,14 @@
-// The part of a run that needs no operator, over a set of diskette pieces:
-// each piece is copied into a work folder and appended to the first in block
-// mode, the validation record is checked against the piece count and the
-// name, and the joined file is packed with the entry comment. Prints the wall
-// time (and its two parts: joining and checking, then packing), the CPU time
+// The program's own run, unattended, over a set of diskette pieces: FQEB_SUA's
+// Form_Load with a window system that answers by itself (it chooses the pieces
+// in order, answers Yes to "¿Más diskettes?" until the last piece, then No,
+// and OK to every other box). The run copies each piece into its work folder,
+// appends it to the first, checks the piece count, the validation record and
+// the name, and packs the joined file with the entry comment. The pieces lie
+// on drive "A:": natively, a folder named "A:" in the current folder.
+//
+// Prints the wall time and its two parts (joining, up to the final No; then
+// the checks, which take no measurable time, the packing and the closing
+// report; for a whole file the copy falls in the second part), the CPU time
 // (this process and its children), the peak resident memory and the
 // archive's size, one "key value" line each.
 //
@@ -10,6 +16,7 @@
 //                                           or one whole NAME.SUA
 //   bench_run [--work DIR] --generate small|large
 //
+// DIR is the program's folder; the run works in its work folder DIR/tmp.
 // The generated sets are those of bench/compare.sh: 5 diskettes of 1,457,664
 // bytes, or 99 pieces of about 1.47 MB (146 MB in all).
 
@@ -36,14 +43,11 @@ int main() {
 #include <string>
 #include <vector>
 
-#include "app/run_state.h"
-#include "base/code_page.h"
+#include "app/main_window.h"
+#include "app/operator_texts.h"
 #include "base/file_system.h"
-#include "sua/append.h"
-#include "sua/validation_record.h"
+#include "bench/answering_window_system.h"
 #include "tools/sua_sample.h"
-#include "zip/cifra_xor.h"
-#include "zip/zip_component.h"
 
 namespace {
 
@@ -131,55 +135,6 @@ std::string NameOf(const std::string& path) {
   return qeb::fs::ToUtf8(qeb::fs::ToPath(path).filename());
 }
 
-// The joined file in the work folder, its validation fields in `state`.
-std::string JoinPieces(const std::vector<std::string>& pieces, const std::string& work,
-                       qeb::RunState& state) {
-  std::string final_name = NameOf(pieces.front());
-  std::string first_copy = work + "/" + final_name;
-  qeb::fs::CopyFile(pieces.front(), first_copy);
-  state.DiscosLeidos = 1;
-  if (final_name.back() == 'A') {
-    state.RegValDiscos = 1;
-    if (!qeb::ReadValidationRecordOfFile(state, first_copy).done())
-      throw BenchError("FGRegValFile failed");
-    return first_copy;
-  }
-  for (size_t i = 1; i < pieces.size(); ++i) {
-    const std::string piece_copy = work + "/" + NameOf(pieces[i]);
-    qeb::fs::CopyFile(pieces[i], piece_copy);
-    if (!qeb::AppendSuaFile(state, first_copy, piece_copy, first_copy, 0).done())
-      throw BenchError("FGAppendFile failed on " + pieces[i]);
-    qeb::fs::DeleteFile(piece_copy);
-    ++state.DiscosLeidos;
-  }
-  final_name.back() = 'A';
-  std::string joined = work + "/" + final_name;
-  qeb::fs::RenameFile(first_copy, joined);
-  return joined;
-}
-
-void CheckJoined(const std::string& joined, const qeb::RunState& state) {
-  if (state.DiscosLeidos != state.RegValDiscos) throw BenchError("piece count differs");
-  if (!state.RegValErroneo.empty()) throw BenchError("no validation record");
-  if (!qeb::NameMatchesValidationRecord(NameOf(joined), state))
-    throw BenchError("name does not match the validation record");
-}
-
-// Packs the joined file as the run does and deletes it; the archive's path.
-std::string Pack(const std::string& joined, const qeb::RunState& state) {
-  qeb::zip::ZipComponent component;
-  component.SourceFiles = joined;
-  component.ZipFilename = joined.substr(0, joined.size() - 3) + "ZIP";
-  component.PreZipFile = [&](std::string& comment, const std::string&) {
-    comment =
-        qeb::zip::FGCifraXor(qeb::Utf8ToCp1252(state.RegValClave), qeb::zip::kLlaveComentario);
-  };
-  const int32_t code = component.Compress();
-  if (code != 0) throw BenchError("Compress returned " + std::to_string(code));
-  qeb::fs::DeleteFile(joined);
-  return component.ZipFilename;
-}
-
 double Seconds(const timeval& time) {
   return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }
@@ -227,28 +182,47 @@ int Run(const Options& options) {
     GenerateSet(options.generate, generated->path());
     pieces_folder = generated->path();
   }
-  std::optional<ScratchFolder> own_work;
-  std::string work = options.work_folder;
-  if (work.empty()) {
-    own_work.emplace("work");
-    work = own_work->path();
+  std::optional<ScratchFolder> own_program_folder;
+  std::string program_folder = options.work_folder;
+  if (program_folder.empty()) {
+    own_program_folder.emplace("program");
+    program_folder = own_program_folder->path();
   }
-  if (!stdfs::is_directory(qeb::fs::ToPath(work))) throw BenchError("no work folder " + work);
+  if (!stdfs::is_directory(qeb::fs::ToPath(program_folder)))
+    throw BenchError("no program folder " + program_folder);
+  program_folder = qeb::fs::ToUtf8(stdfs::absolute(qeb::fs::ToPath(program_folder)));
 
+  // Drive A: holds the pieces, as the folder "A:" in the current folder.
   const std::vector<std::string> pieces = FindPieces(pieces_folder);
+  const ScratchFolder drives("drives");
+  stdfs::create_directory_symlink(stdfs::absolute(qeb::fs::ToPath(pieces_folder)),
+                                  qeb::fs::ToPath(drives.path() + "/A:"));
+  stdfs::current_path(qeb::fs::ToPath(drives.path()));
+  std::vector<std::string> on_drive_a;
+  on_drive_a.reserve(pieces.size());
+  for (const std::string& piece : pieces) on_drive_a.push_back("A:/" + NameOf(piece));
+  qeb::bench::AnsweringWindowSystem ws(program_folder, on_drive_a);
+  qeb::FQEB_SUA app(ws);
+
   const double cpu_start = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
-  qeb::RunState state;
-  const std::string joined = JoinPieces(pieces, work, state);
-  CheckJoined(joined, state);
-  const auto joined_at = std::chrono::steady_clock::now();
-  const std::string archive = Pack(joined, state);
+  app.Form_Load();
   const auto end = std::chrono::steady_clock::now();
   const double wall = std::chrono::duration<double>(end - start).count();
   const double cpu = CpuSeconds() - cpu_start;
 
+  // The closing report names the archive; any other last box tells why not.
+  const std::string report = ws.box_texts().empty() ? "" : ws.box_texts().back();
+  const std::string copied_as = qeb::kCopiadoComo;
+  if (!report.starts_with(copied_as)) {
+    std::string seen;
+    for (const std::string& text : ws.box_texts()) seen += "\n  " + text;
+    throw BenchError("the run did not pack the pieces; its boxes:" + seen);
+  }
+  const std::string archive = report.substr(copied_as.size());
   const uint64_t archive_size = stdfs::file_size(qeb::fs::ToPath(archive));
   qeb::fs::DeleteFile(archive);
+  const auto joined_at = ws.last_piece_answer();
   std::printf("pieces %zu\n", pieces.size());
   std::printf("wall_seconds %.3f\n", wall);
   std::printf("join_seconds %.3f\n", std::chrono::duration<double>(joined_at - start).count());

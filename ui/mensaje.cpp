@@ -30,18 +30,11 @@ const Kind& FindKind(const std::string& tipo) {
 
 }  // namespace
 
-std::string ApplicationTitle(const std::string& middle, const std::string& version) {
-  return std::string("Q.E.B. ( ") + middle + " ) V" + version;
-}
-
-int StyleForKind(const std::string& tipo) {
-  return FindKind(tipo).style;
-}
-
-int16_t FGMensaje(WindowSystem& ws, const std::string& tipo, const std::string& texto) {
+int16_t FGMensaje(WindowSystem& ws, const std::string& titulo, const std::string& tipo,
+                  const std::string& texto) {
   ws.Beep();
   const Kind& kind = FindKind(tipo);
-  const int answer = ws.MessageBox(texto, ApplicationTitle(kConcatenacion, "1.0"), kind.style);
+  const int answer = ws.MessageBox(texto, titulo, kind.style);
   return kind.returns_answer ? static_cast<int16_t>(answer) : int16_t{0};
 }
 

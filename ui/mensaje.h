@@ -1,5 +1,5 @@
 #pragma once
-// Message boxes of a fixed set of kinds under the application title.
+// Message boxes of a fixed set of kinds under the title the program gives.
 
 #include <cstdint>
 #include <string>
@@ -8,18 +8,11 @@
 
 namespace qeb::ui {
 
-// "Q.E.B. ( " + middle + " ) V" + version.
-std::string ApplicationTitle(const std::string& middle, const std::string& version);
-inline constexpr const char* kConcatenacion = "Concatenación de SUA's";
-inline constexpr const char* kCompresion = "Compresión de SUA's";
-
-// The style value (icon + buttons) for a kind code: "I", "E", "YN", "YNC",
-// "OC"; anything else is an information note.
-int StyleForKind(const std::string& tipo);
-
-// Beeps, shows `texto` in a box of the kind `tipo` and returns the answer
-// (6/7/2 for "YN"/"YNC", 1/2 for "OC", 0 for the kinds that only inform).
-// A window-system failure passes to the caller.
-int16_t FGMensaje(WindowSystem& ws, const std::string& tipo, const std::string& texto);
+// Beeps, shows `texto` under `titulo` in a box of the kind `tipo` ("I", "E",
+// "YN", "YNC", "OC"; anything else is an information note) and returns the
+// answer (6/7/2 for "YN"/"YNC", 1/2 for "OC", 0 for the kinds that only
+// inform). A window-system failure passes to the caller.
+int16_t FGMensaje(WindowSystem& ws, const std::string& titulo, const std::string& tipo,
+                  const std::string& texto);
 
 }  // namespace qeb::ui

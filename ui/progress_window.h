@@ -9,9 +9,6 @@
 
 namespace qeb::ui {
 
-// Text of the message line when the window has just been loaded.
-inline constexpr const char* kProgressInitialText = "Verificando Archivo";
-
 // The window's own event handlers, run by every window-system implementation.
 class FMSG_SUA {
  public:

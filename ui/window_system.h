@@ -36,6 +36,13 @@ struct TopLevelWindow {
   bool is_progress_window = false;
 };
 
+// What the progress window shows before the program sets its text: the
+// program gives these to a window system when it makes one.
+struct ProgressWindowTexts {
+  std::string caption;
+  std::string initial_text;  // the message line when the window has just been loaded
+};
+
 struct OpenDialogSettings {
   std::string file_name;
   std::string initial_folder;

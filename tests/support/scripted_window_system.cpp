@@ -40,7 +40,9 @@ std::string ScriptedWindowSystem::Number(double value) {
 void ScriptedWindowSystem::Record(const std::string& op, const std::string& detail) {
   calls_.push_back({op, detail});
   const auto failure = failures_.find(op);
-  if (failure != failures_.end()) throw RunError(failure->second.first, failure->second.second);
+  if (failure == failures_.end()) return;
+  if (failure->second.first == 0) throw std::runtime_error(failure->second.second);
+  throw RunError(failure->second.first, failure->second.second);
 }
 
 int ScriptedWindowSystem::MessageBox(const std::string& text, const std::string& title, int style) {
@@ -58,7 +60,7 @@ void ScriptedWindowSystem::LoadProgressWindow() {
   if (progress_index_ >= 0) return;
   windows_.push_back({false, true, true});
   progress_index_ = static_cast<int>(windows_.size()) - 1;
-  progress_text_ = kProgressInitialText;
+  progress_text_ = "Verificando Archivo";  // the initial text the program gives
   FMSG_SUA(*this).Form_Load();
 }
 

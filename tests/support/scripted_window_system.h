@@ -40,7 +40,8 @@ class ScriptedWindowSystem : public WindowSystem {
   void QueueDialogFailure(long number, const std::string& description) {
     dialog_answers_.push_back({OpenDialogResult::Outcome::kFailed, "", number, description});
   }
-  // Every later call of the operation `op` throws RunError(number, description).
+  // Every later call of the operation `op` throws RunError(number, description);
+  // number 0, a failure that is no RunError.
   void FailOperation(const std::string& op, long number = 5,
                      const std::string& description = "scripted failure") {
     failures_[op] = {number, description};

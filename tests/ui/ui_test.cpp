@@ -25,20 +25,20 @@ TEST(FGMensaje, BeepsThenShowsTheKindsBox) {
       {"e", "x", 0, 64, 0}, {"yn", "x", 0, 64, 0}, {"YN ", "x", 0, 64, 0}, {"", "x", 0, 64, 0},
       {"E", "x", -1, 16, 0}};
   // clang-format on
+  const std::string kTitle = "Q.E.B. ( Concatenación de SUA's ) V1.0";
   for (const auto& c : kCases) {
     SCOPED_TRACE("\"" + c.tipo + "\" answered " + std::to_string(c.answer));
     ScriptedWindowSystem ws;
     if (c.answer > 0) ws.QueueAnswer(c.answer);
     if (c.answer < 0) ws.FailOperation("MessageBox", 7, "Out of memory");
     try {
-      EXPECT_EQ(FGMensaje(ws, c.tipo, c.texto), c.returned);
+      EXPECT_EQ(FGMensaje(ws, kTitle, c.tipo, c.texto), c.returned);
       EXPECT_GE(c.answer, 0) << "the box's failure must reach the caller";
     } catch (const RunError& error) {
       EXPECT_EQ(error.OperatorText(), c.answer < 0 ? "7 Out of memory" : "no failure");
     }
     EXPECT_EQ(ws.Ops(), (std::vector<std::string>{"Beep", "MessageBox"}));
-    EXPECT_EQ(ws.boxes().at(0), (ScriptedWindowSystem::Box{
-                                    c.texto, "Q.E.B. ( Concatenación de SUA's ) V1.0", c.style}));
+    EXPECT_EQ(ws.boxes().at(0), (ScriptedWindowSystem::Box{c.texto, kTitle, c.style}));
     EXPECT_EQ(ws.unanswered(), 0u);
   }
 }

@@ -28,6 +28,7 @@ const std::wstring kDialogTitle = L"Verificaci\u00F3n para Cuotas IMSS (SUA)";
 class Win32WindowSystemTest : public testing::Test {
  protected:
   Win32WindowSystem ws_{GetModuleHandleW(nullptr),
+                        {kTitle, "Verificando Archivo"},
                         L"Local\\QEB_SUA.gui-test." + std::to_wstring(GetCurrentProcessId())};
 };
 
@@ -101,7 +102,7 @@ TEST_F(Win32WindowSystemTest, UpVetoesClosingAndDisablesTheOtherVisibleWindowsDo
   EXPECT_TRUE(IsWindowEnabled(main));
 }
 
-// Each kind's icon and buttons, with a body of two lines.
+// Each kind's icon and buttons, with a body of two lines, the progress window disabled.
 TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnTheAnswer) {
   // clang-format off
   const struct {
@@ -114,25 +115,27 @@ TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnThe
                {36, IDYES, IDYES, {IDYES, IDNO}, IDI_QUESTION},
                {33, 0, IDCANCEL, {IDOK, IDCANCEL}, IDI_QUESTION}};
   // clang-format on
+  const HWND progress = (FGMsgEspera(ws_, 1, "x"), ws_.progress_window());
   for (const auto& c : cases) {
-    auto seen = Operate(ToWide(kTitle), [press = c.press](HWND box) {
+    auto seen = Operate(ToWide(kTitle), [press = c.press, progress](HWND box) {
       std::vector<int> buttons;
       for (const int id : {IDOK, IDCANCEL, IDYES, IDNO})
         if (GetDlgItem(box, id) != nullptr) buttons.push_back(id);
-      HICON icon = nullptr;
+      LRESULT icon = 0;
       for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child != nullptr;
            child = FindWindowExW(box, child, L"Static", nullptr))
         if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-          icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+          icon = SendMessageW(child, STM_GETICON, 0, 0);
       const std::wstring text = probe::ItemText(box, probe::kMessageBoxText);
       if (press > 0) probe::PressButton(box, press);
       if (press == 0) SendMessageW(box, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
-      return std::make_tuple(buttons, icon, text);
+      return std::make_tuple(buttons, icon, text, IsWindowEnabled(progress));
     });
     EXPECT_EQ(ws_.MessageBox("¿Más diskettes?\r\nsegunda línea", kTitle, c.style), c.answer);
-    const auto [buttons, icon, text] = seen.get();
+    const auto [buttons, icon, text, progress_enabled] = seen.get();
+    EXPECT_FALSE(progress_enabled) << c.style;
     EXPECT_EQ(buttons, c.buttons) << c.style;
-    EXPECT_EQ(icon, LoadIconW(nullptr, c.icon)) << c.style;
+    EXPECT_EQ(icon, reinterpret_cast<LRESULT>(LoadIconW(nullptr, c.icon))) << c.style;
     EXPECT_EQ(text, L"\u00BFM\u00E1s diskettes?\r\nsegunda l\u00EDnea");
   }
 }

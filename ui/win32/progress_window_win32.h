@@ -42,7 +42,6 @@ class ProgressWindow {
   // False once the window has been destroyed (closed without a veto).
   bool alive() const { return static_cast<bool>(window_); }
   HWND hwnd() const { return window_.get(); }
-  HWND label() const { return label_; }
 
   void SetText(const std::wstring& text);
   std::wstring Text() const;

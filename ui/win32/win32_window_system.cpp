@@ -1,11 +1,11 @@
 #include "ui/win32/win32_window_system.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/run_error.h"
 #include "base/wide_text.h"
 #include "base/win32_error.h"
-#include "ui/mensaje.h"
 #include "ui/progress_window.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/module_folder.h"
@@ -42,14 +42,17 @@ void MoveWindowEdge(HWND window, Edge edge, double twips) {
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the enumeration hands our pointer back as an integer
   reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
   return TRUE;
 }
 
 }  // namespace
 
-Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, const std::wstring& mutex_name)
+Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, ProgressWindowTexts progress_texts,
+                                     const std::wstring& mutex_name)
     : instance_(instance),
+      progress_texts_(std::move(progress_texts)),
       single_instance_(mutex_name),
       main_window_(std::make_unique<HiddenMainWindow>(instance)) {}
 
@@ -74,9 +77,11 @@ int Win32WindowSystem::MessageBox(const std::string& text, const std::string& ti
   const int buttons = style & kButtonsMask;
   for (;;) {
     // No owner: the box gets its own task-bar button, so the operator finds
-    // it even though the main window is never shown.
+    // it even though the main window is never shown. Task-modal: while it is
+    // up, every top-level window of this thread (the progress window too) is
+    // disabled, and enabled again when it goes.
     const int answer = MessageBoxW(/*owner=*/nullptr, wide_text.c_str(), wide_title.c_str(),
-                                   static_cast<UINT>(style));
+                                   static_cast<UINT>(style) | MB_TASKMODAL);
     if (answer == 0) throw LastError();
     // Some systems end a box on a close request even without a Cancel button.
     // A box with only OK answers OK however it is dismissed, and a Yes/No box
@@ -97,8 +102,8 @@ void Win32WindowSystem::LoadProgressWindow() {
   if (ProgressWindowLoaded()) return;
   progress_.reset();  // a window closed from outside leaves its object behind
   progress_ = std::make_unique<ProgressWindow>(instance_, static_cast<ProgressWindowEvents&>(*this),
-                                               ToWide(ApplicationTitle(kConcatenacion, "1.0")),
-                                               ToWide(kProgressInitialText));
+                                               ToWide(progress_texts_.caption),
+                                               ToWide(progress_texts_.initial_text));
   FMSG_SUA(*this).Form_Load();
 }
 
@@ -156,6 +161,7 @@ std::vector<HWND> Win32WindowSystem::ProgramWindows() const {
   // system's input-method windows on this thread are not the program's forms.
   std::vector<HWND> own;
   for (const HWND window : all)
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the class's module comes as an integer
     if (reinterpret_cast<HINSTANCE>(GetClassLongPtrW(window, GCLP_HMODULE)) == instance_)
       own.push_back(window);
   // The system lists them in Z order, which changes with every activation.

@@ -20,8 +20,8 @@ class Win32WindowSystem final : public WindowSystem, private ProgressWindowEvent
  public:
   // Takes the second-copy mutex first, then creates the hidden main window.
   // Throws RunError when the main window cannot be made.
-  explicit Win32WindowSystem(HINSTANCE instance,
-                             const std::wstring& mutex_name = kSingleInstanceMutex);
+  Win32WindowSystem(HINSTANCE instance, ProgressWindowTexts progress_texts,
+                    const std::wstring& mutex_name = kSingleInstanceMutex);
   Win32WindowSystem(const Win32WindowSystem&) = delete;
   Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
   ~Win32WindowSystem() override;
@@ -70,6 +70,7 @@ class Win32WindowSystem final : public WindowSystem, private ProgressWindowEvent
   HWND ProgramWindowAt(int index) const;
 
   HINSTANCE instance_;
+  ProgressWindowTexts progress_texts_;
   SingleInstance single_instance_;
   std::unique_ptr<HiddenMainWindow> main_window_;
   std::unique_ptr<ProgressWindow> progress_;

@@ -6,12 +6,11 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <exception>
-
+#include "app/error_trap.h"
 #include "app/main_window.h"
+#include "app/operator_texts.h"
 #include "base/run_error.h"
 #include "base/wide_text.h"
-#include "ui/mensaje.h"
 #include "ui/win32/win32_window_system.h"
 
 namespace {
@@ -34,9 +33,9 @@ class ComApartment {
 
 // Only for a failure before the main window's load step can report it.
 void ReportStartupFailure(const std::string& text) {
-  const std::wstring title = qeb::ToWide(qeb::ui::ApplicationTitle(qeb::ui::kConcatenacion, "1.0"));
+  const std::wstring title = qeb::ToWide(qeb::ApplicationTitle());
   const std::wstring body = qeb::ToWide(text);
-  MessageBoxW(/*owner=*/nullptr, body.c_str(), title.c_str(), MB_ICONSTOP | MB_OK);
+  MessageBoxW(/*owner=*/nullptr, body.c_str(), title.c_str(), MB_ICONSTOP | MB_OK | MB_TASKMODAL);
 }
 
 }  // namespace
@@ -47,14 +46,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*command_
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   try {
-    qeb::ui::win32::Win32WindowSystem ws(instance);
-    qeb::FQEB_SUA app(ws);
-    app.Form_Load();
+    // Form_Load reports every failure of its own; only one in making the
+    // window system or the main window arrives here, as number and text.
+    qeb::WithRunErrors([instance] {
+      qeb::ui::win32::Win32WindowSystem ws(instance,
+                                           {qeb::ApplicationTitle(), qeb::kVerificandoArchivo});
+      qeb::FQEB_SUA app(ws);
+      app.Form_Load();
+    });
   } catch (const qeb::RunError& error) {
     ReportStartupFailure(error.OperatorText());
-    return 1;
-  } catch (const std::exception& error) {
-    ReportStartupFailure(error.what());
     return 1;
   }
   return 0;
