@@ -3,8 +3,10 @@
 
 The rooms, from the bottom up: base/ knows no other room; sua/, zip/ and ui/
 know only base/; app/ knows all of those; ui/win32/ knows ui/ and base/, and
-only the exe's entry (ui/win32/win_main.cpp) also names app/. Prints one line
-per offending include, as "file:line: illegal include "header"", and exits 1.
+only the exe's entry (ui/win32/win_main.cpp) also names app/. A Windows
+header (<windows.h> and the like) belongs only in ui/win32/ and in the
+Windows-only files of base/ (named *win32*). Prints one line per offending
+include, as "file:line: illegal include "header"", and exits 1.
 
   tools/check_layers.py [ROOT]
 """
@@ -22,6 +24,13 @@ ALLOWED = {
 }
 ENTRY = ('ui/win32/win_main.cpp', {'app'})
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+WINDOWS_HEADER = re.compile(
+    r'^\s*#\s*include\s+<((windows|winbase|windef|winuser|winnt|commdlg|shellapi|shlobj|sddl|io|'
+    r'direct)\.h)>', re.IGNORECASE)
+
+
+def may_include_windows_headers(relative, room):
+    return room == 'ui/win32' or (room == 'base' and 'win32' in relative.rsplit('/', 1)[-1])
 
 
 def room_of(relative):
@@ -45,6 +54,9 @@ def violations(root):
             allowed |= ENTRY[1]
         lines = path.read_text(encoding='utf-8').splitlines()
         for number, line in enumerate(lines, 1):
+            windows = WINDOWS_HEADER.match(line)
+            if windows and not may_include_windows_headers(relative, room):
+                yield f'{relative}:{number}: illegal include <{windows.group(1)}> (Windows-only)'
             match = INCLUDE.match(line)
             if not match:
                 continue
