@@ -15,7 +15,7 @@ fuzz_seconds=${QEB_FUZZ_SECONDS:-10}
 # shellcheck source=tools/install_deps.sh
 source "$root/tools/install_deps.sh"
 
-log() { printf '== %s\n' "$*" >&2; }
+log() { printf '== [%ss] %s\n' "$SECONDS" "$*" >&2; }
 
 declare -a summary=()
 failed_suites=0
@@ -74,30 +74,35 @@ stop_wine_prefix() {
   return 0
 }
 
+# run_fuzzers: each target for fuzz_seconds on its corpus, side by side.
 run_fuzzers() {
-  local ran=0 failures=0
+  local target name scratch failures=0
+  local -a names=() pids=()
   for target in build/native-asan/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
-    local name=${target##*/} corpus=fuzz/corpus/${target##*/fuzz_} scratch
-    scratch=$(mktemp -d)
+    name=${target##*/} scratch=build/$name-scratch
+    rm -rf "$scratch" && mkdir -p "$scratch"
     log "fuzz: $name for ${fuzz_seconds}s"
     # New inputs go to the scratch folder; the committed corpus is only read.
-    if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-      -artifact_prefix="build/$name-" "$scratch" "$corpus" >"build/$name.log" 2>&1; then
-      grep -E 'stat::number_of_executed_units' "build/$name.log" >&2
-    else
-      failures=$((failures + 1))
-      tail -n 30 "build/$name.log" >&2
-    fi
-    ran=$((ran + 1))
-    rm -rf "$scratch"
+    "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 -artifact_prefix="build/$name-" \
+      "$scratch" "fuzz/corpus/${name#fuzz_}" >"build/$name.log" 2>&1 &
+    names+=("$name") pids+=($!)
   done
-  if [ "$ran" -eq 0 ]; then
+  if [ ${#names[@]} -eq 0 ]; then
     echo "no fuzz target was built" >&2
     record fuzz 0 1
-  else
-    record fuzz $((ran - failures)) "$failures"
+    return
   fi
+  for i in "${!names[@]}"; do
+    if wait "${pids[$i]}"; then
+      grep -E 'stat::number_of_executed_units' "build/${names[$i]}.log" >&2
+    else
+      failures=$((failures + 1))
+      tail -n 30 "build/${names[$i]}.log" >&2
+    fi
+    rm -rf "build/${names[$i]}-scratch"
+  done
+  record fuzz $((${#names[@]} - failures)) "$failures"
 }
 
 # run_e2e PRESET: the scenarios through the real exe. Every block of
