@@ -128,27 +128,37 @@ run_e2e() {
   fi
 }
 
-# run_tidy: clang-tidy over every product file, the portable ones as the
-# native build compiles them and the Windows-only ones as the win64 build does
-# (with the MinGW headers, and clang's own in place of GCC's intrinsics). Any
-# warning fails. Answers at once; wait_tidy records the outcome.
+# tidy_unit NAME FILE...: one translation unit that includes every FILE, so
+# that the standard and Win32 headers are read and checked once, not once per
+# file (30 s in all instead of 5 min).
+tidy_unit() {
+  local unit=build/tidy-$1.cpp file
+  shift
+  for file; do printf '#include "%s"\n' "$file"; done >"$unit"
+  printf '%s\n' "$unit"
+}
+
+# run_tidy: clang-tidy, quiet, over every product file: the portable ones as
+# the native build compiles them, the Windows-only ones for the 64-bit target
+# with the MinGW headers (and clang's own in place of GCC's intrinsics).
 run_tidy() {
   local gcc portable windows
+  log "clang-tidy over every product file"
   gcc=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-  portable=$(find base sua zip ui app -name '*.cpp' ! -name '*_win32.cpp' ! -path 'ui/win32/*' | sort)
-  windows=$(find base ui/win32 -name '*.cpp' \( -name '*_win32.cpp' -o -path 'ui/win32/*' \) | sort)
-  log "clang-tidy: $(wc -w <<<"$portable $windows") product files"
+  # shellcheck disable=SC2046 # the paths have no spaces
+  portable=$(tidy_unit portable $(find base sua zip ui app -name '*.cpp' ! -name '*_win32.cpp' \
+    ! -path 'ui/win32/*' | sort))
+  # shellcheck disable=SC2046
+  windows=$(tidy_unit windows $(find base ui/win32 -name '*.cpp' \( -name '*_win32.cpp' -o \
+    -path 'ui/win32/*' \) | sort))
   {
-    xargs -P "$jobs" -n 4 clang-tidy -p build/native --quiet <<<"$portable"
-    xargs -P "$jobs" -n 4 clang-tidy -p build/win64 --quiet --extra-arg-before=--target=x86_64-w64-mingw32 \
-      --extra-arg=-nostdinc++ "--extra-arg=-isystem$gcc/include/c++" \
-      "--extra-arg=-isystem$gcc/include/c++/x86_64-w64-mingw32" \
-      --extra-arg=-isystem/usr/x86_64-w64-mingw32/include <<<"$windows"
-  } >build/tidy.log 2>&1 &
-  tidy_pid=$!
-}
-wait_tidy() {
-  wait "$tidy_pid"
+    clang-tidy --quiet --checks=-bugprone-suspicious-include "$portable" -- -std=c++20 -I"$root" \
+      -O2 -DNDEBUG -Wall -Wextra
+    clang-tidy --quiet --checks=-bugprone-suspicious-include "$windows" -- \
+      --target=x86_64-w64-mingw32 -std=c++20 -I"$root" -O2 -DNDEBUG -Wall -Wextra -DUNICODE \
+      -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -nostdinc++ -isystem"$gcc/include/c++" \
+      -isystem"$gcc/include/c++/x86_64-w64-mingw32" -isystem/usr/x86_64-w64-mingw32/include
+  } >build/tidy.log 2>&1
   if grep -E '(warning|error):' build/tidy.log >&2; then record clang-tidy 0 1; else record clang-tidy 1 0; fi
 }
 
@@ -193,10 +203,9 @@ main() {
   log "fresh Wine prefix template"
   rm -rf build/wine-template
   qeb_make_wine_prefix "$root/build/wine-template" && export QEB_WINE_TEMPLATE=$root/build/wine-template
-  windows_suites win64
   run_tidy
+  windows_suites win64
   windows_suites win32
-  wait_tidy
 
   printf '%s\n' "${summary[@]}"
   echo "total: $total_passed passed, $total_failed failed"

@@ -7,7 +7,7 @@
 namespace qeb::ui::win32 {
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 // A new form's size: 4800 by 3600 twips, 320 by 240 pixels at 96 dpi.
 constexpr int kWidth96 = 320;
 constexpr int kHeight96 = 240;
@@ -30,7 +30,7 @@ void RegisterMainWindowClass(HINSTANCE instance, WNDPROC procedure) {
 HiddenMainWindow::HiddenMainWindow(HINSTANCE instance) {
   RegisterMainWindowClass(instance, &WindowProc);
   const UINT dpi = SystemDpi();
-  window_.reset(CreateWindowExW(/*ex_style=*/0, kMainWindowClass, /*title=*/L"", kStyle,
+  window_.reset(CreateWindowExW(/*ex_style=*/0, kMainWindowClass, /*title=*/L"", kMainWindowStyle,
                                 CW_USEDEFAULT, CW_USEDEFAULT, ScaleFrom96(kWidth96, dpi),
                                 ScaleFrom96(kHeight96, dpi), /*parent=*/nullptr,
                                 /*menu=*/nullptr, instance, /*param=*/nullptr));
