@@ -1,5 +1,6 @@
 // Appends arbitrary data to a small source file with AppendSuaFile and compares
-// the outcome with a step-by-step reading of the piece rules made here: pieces
+// the outcome with a step-by-step reading of the piece rules made here (and the
+// fields with the targets' own reading of the record, validation_model.h): pieces
 // of 32000 characters (the last one up to 32001), or of LongReg characters each
 // followed by CR LF; a piece holding a 0x1A mark is read with one character
 // fewer, which fails unless the mark was the piece's last character.
@@ -16,6 +17,7 @@
 #include "sua/append.h"
 #include "sua/fixture.h"
 #include "support/temp_folder.h"
+#include "validation_model.h"
 
 namespace {
 using qeb::test_support::Exists;
@@ -61,19 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     appended.append(data.substr(at, count)).append(record_mode ? "\r\n" : "");
     at += count;
   }
-  qeb::ValidationFields fields, expected;
-  fields.RegValDiscos = expected.RegValDiscos = 4;
-  fields.RegValIdent = expected.RegValIdent = "AB3DEF7H9JK";
-  fields.RegValClave = expected.RegValClave = "CLAVE-ANTERIOR-0001";
-  if (done)
-    qeb::ExtractValidationFields(read.substr(read.size() - std::min<size_t>(read.size(), 295)),
-                                 expected);
+  qeb::ValidationFields fields;
+  fields.RegValDiscos = 4, fields.RegValIdent = "AB3DEF7H9JK", fields.RegValClave = "CLAVE-0001";
+  const qeb::ValidationFields expected =
+      done ? ModelFields(read.substr(std::max<size_t>(read.size(), 295) - 295), fields) : fields;
 
   const qeb::FileOutcome outcome = qeb::AppendSuaFile(fields, src, app, tgt, long_reg);
-  Check(outcome.done() == done &&
-        !outcome.error());  // an unreadable piece is the caller's to report
-  Check(ReadAll(onto_itself ? src : tgt) ==
-        source + appended);  // what was read before a failure stays
+  // An unreadable piece is the caller's to report; what was read before a failure stays.
+  Check(outcome.done() == done && !outcome.error());
+  Check(ReadAll(onto_itself ? src : tgt) == source + appended);
   Check(ReadAll(app) == data);
   Check(onto_itself ? !Exists(tgt) : ReadAll(src) == source);
   Check(qeb::testing_sua::Text(fields) == qeb::testing_sua::Text(expected));

@@ -6,19 +6,21 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <sstream>
 
 #include "app/error_trap.h"
 #include "app/main_window.h"
 #include "base/run_error.h"
+#include "sua/fixture.h"
 #include "support/child_process.h"
 #include "support/outside_tool.h"
 #include "support/scripted_window_system.h"
 #include "support/temp_folder.h"
 #include "tools/sua_sample.h"
-#include "zip/cifra_xor.h"
 #include "zip/zip_error_text.h"
 
 namespace qeb {
@@ -46,15 +48,13 @@ std::string Bytes(const std::string& expression) {
       bytes += Bytes("W").substr(0, 200);
     } else if (token == "R") {
       std::mt19937 random(5);
-      for (int i = 0; i < 200000; ++i) {
-        const auto byte = random() % 255;  // anything but 0x1A
-        bytes += static_cast<char>(byte + (byte >= 0x1A ? 1 : 0));
-      }
+      for (int i = 0; i < 200000; ++i)  // anything but 0x1A
+        bytes += static_cast<char>((random() % 255 + 0x1B) % 256);
       bytes += sample::MakeSuaData(kName8, 1, 3, 1);
-    } else if (token.size() >= 3 && token[1] == '/') {
+    } else if (const size_t slash = token.find('/'); slash != std::string::npos) {
       const auto set = sample::MakeSplitSetOfCount(sample::MakeSuaData(kName8, 40, 7, 1),
-                                                   static_cast<size_t>(token[2] - '0'));
-      std::string piece = set.pieces.at(static_cast<size_t>(token[0] - '0'));
+                                                   std::stoul(token.substr(slash + 1)));
+      std::string piece = set.pieces.at(std::stoul(token));
       if (token.back() == '!') piece[100] = '\x1A';
       bytes += piece;
     } else {
@@ -81,6 +81,12 @@ std::string Insert(int n, const std::string& drive = "A:") {
   return "!OC Inserte el diskette #" + k + " en la unidad " + drive + "\nD " + drive + "/ SU" + k +
          "(*.SU" + k + ")|*.SU" + k + "|\n";
 }
+// Pieces 1 to n-1 asked for and chosen, each after "more?", and "more?" once more.
+std::string Further(int n, const std::string& drive = "A:") {
+  std::string seen = kMore;
+  for (int i = 1; i < n; ++i) seen += Insert(i, drive) + kMore;
+  return seen;
+}
 std::string Error(const std::string& text) {
   return "!E " + text + "\n~\n";  // the run's error exit; the program then takes the window down
 }
@@ -90,6 +96,7 @@ const std::string kNotCopied = "~\n!E El archivo concatenado NO se copió.\n";
 const std::string kName = "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
 const std::string kCount = "La cantidad de discos no corresponde con los esperados.";
 const std::string kNoAppend = "No fue posible concatenar el archivo";
+const std::string kNotValidated = "No fue posible validar el Nombre del Archivo.";
 const std::string kNotMatching =
     "El nombre del archivo no corresponde a los datos generados por el SUA.";
 
@@ -101,9 +108,12 @@ struct Scenario {
                         // "fail"; a box's "Y", "N", "OK" or "C"
   std::string seen;
   std::string left;       // the work folder: "NAME", "NAME=content"; "-" for none
-  std::string archive{};  // "ENTRY=content" of the archive listed in `left`
+  std::string archive{};  // "ENTRY=content COMMENT" of the archive listed in `left`; COMMENT
+                          // is the entry's comment in hexadecimal, the data's clave scrambled
+                          // with the key, worked out apart from the program
   std::string twist{};    // "second copy", "centring fails" (oddly), "prog/" (the program folder
-                          // text ends in a separator) or "limit:content" (files stop there)
+                          // text ends in a separator), "limit:content" (files stop 40 bytes
+                          // past its size), "kill:content" (killed there) or "unopenable:path"
 };
 
 std::vector<std::string> Words(const std::string& text) {
@@ -120,13 +130,40 @@ class Run : public testing::TestWithParam<Scenario> {
   void SetUp() override { saved_folder_ = stdfs::current_path(); }
   void TearDown() override { stdfs::current_path(saved_folder_); }
 
-  // Runs the program, in a child process whose files cannot grow past
-  // `limit` bytes (a real full disk) when there is one; returns what the
-  // operator saw.
-  std::string Seen(size_t limit = 0) {
-    if (limit == 0) return app_.Form_Load(), Transcript();
-    return test_support::RunInChild([limit] { test_support::LimitFileSize(limit); },
-                                    [this] { return app_.Form_Load(), Transcript(); });
+  // Runs the program and returns what the operator saw; for a twist with a
+  // colon, in a child process that meets a real full disk (and is killed by
+  // SIGKILL right there for "kill:") or a file it cannot open.
+  std::string Seen(const std::string& twist) {
+    const auto run = [this] { return app_.Form_Load(), Transcript() + Unfinished(); };
+    const std::string named = twist.substr(twist.find(':') + 1);  // after the colon
+    if (twist.starts_with("unopenable:"))
+      return testing_sua::WhileUnopenable(folder_.Root(), folder_.Path(named), run);
+    if (!twist.starts_with("limit:") && !twist.starts_with("kill:")) return run();
+    return test_support::RunInChild(
+        [limit = Bytes(named).size() + 40, kill = twist.starts_with("kill:")] {
+          test_support::LimitFileSize(limit);
+          if (kill) std::signal(SIGXFSZ, [](int) { std::raise(SIGKILL); });
+        },
+        run);
+  }
+
+  // What the run left undone, checked where it ran (a child process's run
+  // too): the main window unloaded, the progress window gone, every answer
+  // taken, and each Open dialog set up the same way: no file name; 4100, the
+  // file must exist, no read-only box; the first filter; a cancellation is an
+  // error.
+  std::string Unfinished() const {
+    std::string left;
+    if (ws_.Ops().back() != "UnloadMainWindow") left += "the main window stays\n";
+    if (ws_.progress_loaded()) left += "the progress window stays\n";
+    if (ws_.unanswered() != 0) left += std::to_string(ws_.unanswered()) + " answers not taken\n";
+    for (const ui::OpenDialogSettings& d : ws_.dialogs())
+      if (const std::string set = d.file_name + "|" + std::to_string(d.flags) + "|" +
+                                  std::to_string(d.filter_index) + "|" +
+                                  std::to_string(d.cancel_error) + "|" + d.title;
+          set != "|4100|1|1|Verificación para Cuotas IMSS (SUA)")
+        left += "a dialog set up as " + set + "\n";
+    return left;
   }
 
   std::string Transcript() const {
@@ -153,8 +190,10 @@ class Run : public testing::TestWithParam<Scenario> {
   std::vector<std::string> WorkFolder() const {
     if (!stdfs::is_directory(Work())) return {"-"};
     std::vector<std::string> names;
-    for (const auto& entry : stdfs::directory_iterator(Work()))
-      names.push_back(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
+    for (const auto& entry : stdfs::directory_iterator(Work()))  // a temporary name's tag left out
+      names.push_back(std::regex_replace(entry.path().filename().string(),
+                                         std::regex("\\.[0-9a-f]{16}(\\.tmp)$"), "$1") +
+                      (entry.is_directory() ? "/" : ""));
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -201,20 +240,7 @@ TEST_P(Run, ShowsAndLeavesWhatTheRowSays) {
                       "Object doesn't support this property or method");
   stdfs::current_path(folder_.Root());
 
-  const bool limited = row.twist.starts_with("limit:");
-  EXPECT_EQ(Seen(limited ? Bytes(row.twist.substr(6)).size() + 40 : 0), row.seen);
-  if (!limited) {
-    EXPECT_EQ(ws_.Ops().back(), "UnloadMainWindow");
-    EXPECT_FALSE(ws_.progress_loaded());
-    EXPECT_EQ(ws_.unanswered(), 0u);
-  }
-  for (const ui::OpenDialogSettings& dialog : ws_.dialogs()) {
-    EXPECT_EQ(dialog.file_name, "");
-    EXPECT_EQ(dialog.flags, 4100);  // the file must exist; no read-only box
-    EXPECT_EQ(dialog.filter_index, 1);
-    EXPECT_TRUE(dialog.cancel_error);
-    EXPECT_EQ(dialog.title, "Verificación para Cuotas IMSS (SUA)");
-  }
+  EXPECT_EQ(Seen(row.twist), row.seen);
   std::vector<std::string> names;
   for (const std::string& entry : Words(row.left)) {
     names.push_back(entry.substr(0, entry.find('=')));
@@ -231,10 +257,8 @@ TEST_P(Run, ShowsAndLeavesWhatTheRowSays) {
   if (row.archive.empty()) return;
   // Read back by Python's zipfile: the entries' names, the first one's
   // comment in hexadecimal, and its content.
-  const std::string archive = Words(row.archive).at(0);
-  const std::string entry = archive.substr(0, archive.find('='));
-  const std::string data = Bytes(archive.substr(entry.size() + 1));
-  const std::string clave = data.substr(data.size() - 295 + 120, 19);
+  const std::vector<std::string> archive = Words(row.archive);
+  const size_t equals = archive.at(0).find('=');
   const auto [status, output] = test_support::RunTool(
       "python3 -c \"import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
       "assert z.testzip() is None; i = z.infolist(); open(sys.argv[2], 'wb').write(z.read(i[0])); "
@@ -242,29 +266,35 @@ TEST_P(Run, ShowsAndLeavesWhatTheRowSays) {
       test_support::Quote((Work() / names.at(0)).string()) + " " +
       test_support::Quote(folder_.Path("content")));
   EXPECT_EQ(status, 0) << output;
-  EXPECT_EQ(output,
-            entry + " " + test_support::Hex(zip::FGCifraXor(clave, zip::kLlaveComentario)) + "\n");
-  EXPECT_EQ(ReadAll(folder_.Path("content")), data);
+  EXPECT_EQ(output, archive[0].substr(0, equals) + " " + archive.at(1) + "\n");
+  EXPECT_EQ(ReadAll(folder_.Path("content")), Bytes(archive[0].substr(equals + 1)));
   EXPECT_EQ(stdfs::current_path(), stdfs::canonical(Work())) << "the checks moved into it";
 }
 
 // Built when the tests are listed, after every static text is.
 std::vector<Scenario> Scenarios() {
+  // Eleven pieces: the last one's prompt and filter carry a number of two digits.
+  std::string pieces = "A:/*.SU0=0/11", chosen = "A:/*.SU0", joined = "0/11";
+  for (const std::string k : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})
+    pieces += " A:/*.SU" + k + "=" + k + "/11", chosen += " Y OK A:/*.SU" + k,
+        joined += "+" + k + "/11";
   return {
       // A whole file whose record says two diskettes passes: the count comes from the name.
-      {"WholeFile", "A:/*.SUA=W2", "A:/*.SUA", kChosen + kCopied, "*.ZIP", "*.SUA=W2"},
+      {"WholeFile", "A:/*.SUA=W2", "A:/*.SUA", kChosen + kCopied, "*.ZIP",
+       "*.SUA=W2 6a0d73127b64664171630e756e070c1870747d"},
       {"WholeFileLowerCaseFromAnyDrive", "M:/s0307379.sua=W", "M:/s0307379.sua",
-       kChosen + kPacked + "/tmp/s0307379.ZIP\n", "s0307379.ZIP", "s0307379.sua=W", "prog/"},
+       kChosen + kPacked + "/tmp/s0307379.ZIP\n", "s0307379.ZIP",
+       "s0307379.sua=W 6a0d73127b64664171630e756e070c1870747d", "prog/"},
       // Leftovers of an earlier run give way to the pieces and the joined file.
-      {"SplitFile", "A:/*.SU0=0/3 A:/*.SU1=1/3 A:/*.SU2=2/3 prog/tmp/*.SU1=old prog/tmp/*.SUA=old",
-       "A:/*.SU0 Y OK A:/*.SU1 Y OK A:/*.SU2 N",
-       kChosen + kMore + Insert(1) + kMore + Insert(2) + kMore + kCopied, "*.ZIP",
-       "*.SUA=0/3+1/3+2/3"},
+      {"SplitFile", pieces + " prog/tmp/*.SU1=old prog/tmp/*.SUA=old", chosen + " N",
+       kChosen + Further(11) + kCopied, "*.ZIP",
+       "*.SUA=" + joined + " 0a6a1004071315146f0702026d7f7c7a0b7271"},
       {"SplitFileStartingAtOneFromAnyDrive", "M:/*.SU1=0/2 M:/*.SU2=1/2",
-       "M:/*.SU1 Y OK M:/*.SU2 N", kChosen + kMore + Insert(1, "M:") + kMore + kCopied, "*.ZIP",
-       "*.SUA=0/2+1/2"},
+       "M:/*.SU1 Y OK M:/*.SU2 N", kChosen + Further(2, "M:") + kCopied, "*.ZIP",
+       "*.SUA=0/2+1/2 0a6a1004071315146f0702026d7f7c7a0b7271"},
       {"MarkAsTheLastByteIsNoData", "A:/*.SU0=0/2 A:/*.SU1=1/2+eof", "A:/*.SU0 Y OK A:/*.SU1 N",
-       kChosen + kMore + Insert(1) + kMore + kCopied, "*.ZIP", "*.SUA=0/2+1/2"},
+       kChosen + Further(2) + kCopied, "*.ZIP",
+       "*.SUA=0/2+1/2 0a6a1004071315146f0702026d7f7c7a0b7271"},
       {"FirstDialogCancelled", "", "cancel", kStart, "-"},
       {"FirstDialogFails", "", "fail", kStart + "!E 20476 FNERR_INVALIDFILENAME\n", "-"},
       {"CancelAtDisketteOne", "A:/*.SU0=0/3 A:/*.SU1=1/3", "A:/*.SU0 Y C",
@@ -277,15 +307,18 @@ std::vector<Scenario> Scenarios() {
       {"NoRightAfterPieceZeroFromB", "B:/*.SU0=0/2", "B:/*.SU0 N", kChosen + kMore + Error(kCount),
        "*.SU0=0/2"},
       {"LastPieceEndsInALineBreak", "A:/*.SU0=0/2 A:/*.SU1=1/2+crlf", "A:/*.SU0 Y OK A:/*.SU1 N",
-       kChosen + kMore + Insert(1) + kMore + Error(kCount), "*.SU0"},
+       kChosen + Further(2) + Error(kCount), "*.SU0"},
       {"LineBreakAfterTheRecord", "A:/*.SUA=W+crlf", "A:/*.SUA",
        kChosen + Error("Error en el formato de la información, se esperaba registro de Validación"),
        ""},
       {"ShortWholeFile", "A:/*.SUA=short", "A:/*.SUA", kChosen + Error(kNotMatching), ""},
       {"NameOfOtherData", "A:/T0307379.SUA=W", "A:/T0307379.SUA", kChosen + Error(kNotMatching),
        ""},
-      {"WholeFileGoneBeforeItsCopy", "", "A:/*.SUA",
-       kChosen + Error("No fue posible validar el Nombre del Archivo."), "-"},
+      {"WholeFileGoneBeforeItsCopy", "", "A:/*.SUA", kChosen + Error(kNotValidated), "-"},
+      // Then a copy left by an earlier run is examined.
+      {"UnopenableCopyOfAWholeFile", "prog/tmp/*.SUA=W", "A:/*.SUA",
+       kChosen + "!E FGRegValFile:13 Permission denied\n" + Error(kNotValidated), "*.SUA", "",
+       "unopenable:prog/tmp/S0307379.SUA"},
       {"MarkInsideAPiece", "A:/*.SU0=0/3 A:/*.SU1=1/3!", "A:/*.SU0 Y OK A:/*.SU1",
        kChosen + kMore + Insert(1) + Error(kNoAppend), "*.SU0=0/3"},
       {"SamePieceTwice", "A:/*.SU0=0/2", "A:/*.SU0 Y OK A:/*.SU0",
@@ -299,7 +332,7 @@ std::vector<Scenario> Scenarios() {
       {"WorkFolderTakenByAFile", "prog/tmp=old A:/*.SUA=W", "A:/*.SUA",
        kChosen + Error("17 File exists"), "-"},
       {"JoinedNameTakenByAFolder", "A:/*.SU0=0/2 A:/*.SU1=1/2 prog/tmp/*.SUA/",
-       "A:/*.SU0 Y OK A:/*.SU1 N", kChosen + kMore + Insert(1) + kMore + Error("17 File exists"),
+       "A:/*.SU0 Y OK A:/*.SU1 N", kChosen + Further(2) + Error("17 File exists"),
        "*.SU0=0/2+1/2 *.SUA/"},
       {"ArchiveNameTakenByAFolder", "A:/*.SUA=W prog/tmp/*.ZIP/", "A:/*.SUA",
        kChosen + "!E[" + kZipTitle + "] " + zip::ZipErrorText(519) + "\n" + kNotCopied, "*.ZIP/"},
@@ -310,6 +343,9 @@ std::vector<Scenario> Scenarios() {
       {"DiskFullWhilePacking", "A:/*.SUA=R prog/tmp/*.ZIP=old", "A:/*.SUA",
        kChosen + "!E[" + kZipTitle + "] " + zip::ZipErrorText(150) + "\n" + kNotCopied, "*.ZIP=old",
        "", "limit:R"},
+      // Only the archive's temporary file holds what was written.
+      {"KilledWhilePacking", "A:/*.SUA=R prog/tmp/*.ZIP=old", "A:/*.SUA",
+       "child ended with status 9: ", "*.SUA=R *.ZIP=old *.ZIP.tmp", "", "kill:R"},
       {"SecondCopy", "", "", "", "-", "", "second copy"},
       {"ErrorWhileCentring", "", "",
        kUp + "@5280\n!E 438 Object doesn't support this property or method\n~\n", "-", "",

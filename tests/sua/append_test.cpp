@@ -53,13 +53,13 @@ class FGAppendFileTest : public testing::Test {
                      int16_t long_reg = 0) {
     return Text(AppendSuaFile(fields_, src, app, tgt, long_reg));
   }
-  // The fields after taking those of `tail` ("" for none) into the old ones.
-  static std::string FieldsOf(const std::string& tail, const std::string& erroneo = "old") {
-    ValidationFields fields = OldFields();
-    fields.RegValErroneo = erroneo;
-    ExtractValidationFields(tail, fields);
-    return Text(fields);
+  // The fields of RecordFor(n) taken into the old ones.
+  static std::string Took(int n) {
+    const std::string d = (n < 10 ? "0" : "") + std::to_string(n);
+    return "ID" + d + "4567890|20" + d + "07|" + std::to_string(n) + "|S" + d + " |CLAVE-" + d +
+           std::string(11, ' ') + "|old";
   }
+  const std::string kOld = "old-ident|old-cod|9|old-ini|old-clave|";  // and the old RegValErroneo
 
   const std::string kSrcData = Filler(1000, 7);
   TempFolder folder_;
@@ -77,24 +77,24 @@ TEST_F(FGAppendFileTest, JoinsUpToTheMarkAndTakesTheFieldsOfTheLast295Characters
   const struct Row {
     std::string data;
     int16_t long_reg;
-    std::string outcome, appended, record;  // record: whose fields are taken
+    std::string outcome, appended, fields;
   } rows[] = {
-      {ending(295, 1), 0, "done", ending(295, 1), RecordFor(1)},
-      {ending(32000, 2), 0, "done", ending(32000, 2), RecordFor(2)},
-      {ending(32001, 3), 0, "done", ending(32001, 3), RecordFor(3)},
-      {ending(32100, 5), 0, "done", ending(32100, 5), RecordFor(5)},
-      {ending(64001, 6), 0, "done", ending(64001, 6), RecordFor(6)},
-      {ending(64002, 7), 0, "done", ending(64002, 7), RecordFor(7)},
-      {RecordFor(8).substr(0, 100), 0, "done", RecordFor(8).substr(0, 100), RecordFor(8).substr(0, 100)},
-      {ending(1295, 9) + kMark, 0, "done", ending(1295, 9), RecordFor(9)},
-      {ending(64000, 10) + kMark, 0, "done", ending(64000, 10), RecordFor(10)},
-      {Filler(32100) + kMark + ending(40000, 11), 0, "failed", Filler(32000), ""},
-      {Filler(31999) + kMark + ending(40000, 12), 0, "done", Filler(31999), ""},
-      {"", 0, "done", "", ""}, {kMark + RecordFor(13), 0, "done", "", ""},
-      {ending(795, 14) + crlf, 0, "done", ending(795, 14) + crlf, ""},
-      {r1 + r2 + RecordFor(15), 295, "done", r1 + crlf + r2 + crlf + RecordFor(15) + crlf, RecordFor(15)},
-      {r1 + shifted + r4.substr(292), 295, "done", r1 + crlf + shifted + crlf + r4.substr(292) + crlf, r4},
-      {"abc", -1, "failed", "", ""}};
+      {ending(295, 1), 0, "done", ending(295, 1), Took(1)},
+      {ending(32000, 2), 0, "done", ending(32000, 2), Took(2)},
+      {ending(32001, 3), 0, "done", ending(32001, 3), Took(3)},
+      {ending(32100, 5), 0, "done", ending(32100, 5), Took(5)},
+      {ending(64001, 6), 0, "done", ending(64001, 6), Took(6)},
+      {ending(64002, 7), 0, "done", ending(64002, 7), Took(7)},
+      {RecordFor(8).substr(0, 100), 0, "done", RecordFor(8).substr(0, 100), "ID084567890|200807|8|S08 ||old"},
+      {ending(1295, 9) + kMark, 0, "done", ending(1295, 9), Took(9)},
+      {ending(64000, 10) + kMark, 0, "done", ending(64000, 10), Took(10)},
+      {Filler(32100) + kMark + ending(40000, 11), 0, "failed", Filler(32000), kOld + "old"},
+      {Filler(31999) + kMark + ending(40000, 12), 0, "done", Filler(31999), kOld + "old"},
+      {"", 0, "done", "", kOld + "old"}, {kMark + RecordFor(13), 0, "done", "", kOld + "old"},
+      {ending(795, 14) + crlf, 0, "done", ending(795, 14) + crlf, kOld + "old"},
+      {r1 + r2 + RecordFor(15), 295, "done", r1 + crlf + r2 + crlf + RecordFor(15) + crlf, Took(15)},
+      {r1 + shifted + r4.substr(292), 295, "done", r1 + crlf + shifted + crlf + r4.substr(292) + crlf, Took(4)},
+      {"abc", -1, "failed", "", kOld + "old"}};
   // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message()
@@ -104,7 +104,7 @@ TEST_F(FGAppendFileTest, JoinsUpToTheMarkAndTakesTheFieldsOfTheLast295Characters
     EXPECT_EQ(Append(src_, folder_.Write("piece.su1", row.data), tgt_, row.long_reg), row.outcome);
     EXPECT_EQ(ReadAll(tgt_), kSrcData + row.appended);
     EXPECT_EQ(ReadAll(src_), kSrcData) << "the first file is only read";
-    EXPECT_EQ(Text(fields_), FieldsOf(row.record));
+    EXPECT_EQ(Text(fields_), row.fields);
   }
 }
 
@@ -135,7 +135,7 @@ TEST_F(FGAppendFileTest, MissingFilesFailSilentlyAndOthersAreReported) {
     if (std::regex_match(outcome, std::regex("failed: [0-9]+ [^ ].*"))) outcome = "reported";
     EXPECT_EQ(outcome, row.outcome) << row.src << " " << row.app << " " << row.tgt;
     EXPECT_FALSE(Exists(tgt_));
-    EXPECT_EQ(Text(fields_), Text(OldFields()));
+    EXPECT_EQ(Text(fields_), kOld + "old");
   }
   const std::string outcome =
       WhileUnopenable(folder_.Root(), piece, [&] { return Append(src_, piece, src_); });
@@ -147,18 +147,18 @@ TEST_F(FGAppendFileTest, ReadsTheValidationRecordFromTheEndOfAWholeFile) {
   const std::string r = RecordFor(6);
   // clang-format off
   const struct Row {
-    std::string data, record, erroneo;
-  } rows[] = {{RecordFor(4), RecordFor(4), "old"}, {r.substr(0, 294), "", ""}, {"", "", ""},
-              {Filler(40000) + kMark + Filler(5000, 2) + RecordFor(12), RecordFor(12), "old"},
-              {Filler(1000) + r + "\r\n", "", r.substr(2) + "\r\n"}, {Filler(1000) + r + kMark, "", ""},
-              {Filler(1000) + r.substr(0, 200) + kMark + r.substr(201), "", ""},
-              {std::string(294, 'x') + "\xD1", "", std::string(294, 'x') + "Ñ"}};
+    std::string data, fields;
+  } rows[] = {{RecordFor(4), Took(4)}, {r.substr(0, 294), kOld}, {"", kOld},
+              {Filler(40000) + kMark + Filler(5000, 2) + RecordFor(12), Took(12)},
+              {Filler(1000) + r + "\r\n", kOld + r.substr(2) + "\r\n"}, {Filler(1000) + r + kMark, kOld},
+              {Filler(1000) + r.substr(0, 200) + kMark + r.substr(201), kOld},
+              {std::string(294, 'x') + "\xD1", kOld + std::string(294, 'x') + "Ñ"}};
   // clang-format on
   for (const Row& row : rows) {
     fields_ = OldFields();
     EXPECT_EQ(Text(ReadValidationRecordOfFile(fields_, folder_.Write("whole.sua", row.data))),
               "done");
-    EXPECT_EQ(Text(fields_), FieldsOf(row.record, row.erroneo)) << row.data.size();
+    EXPECT_EQ(Text(fields_), row.fields) << row.data.size();
   }
   for (const std::string& path : {folder_.Path("missing.sua"), folder_.Root(), std::string()})
     EXPECT_EQ(Text(ReadValidationRecordOfFile(fields_, path)), "failed") << path;

@@ -33,13 +33,11 @@ inline std::string ValidationRecord(const std::string& ident, const std::string&
                                     const std::string& discos, const std::string& inicial,
                                     const std::string& clave) {
   std::string record(295, ' ');
-  for (const auto& [at, value] : {std::pair<size_t, std::string>{1, "06"},
-                                  {3, ident},
-                                  {27, codigo},
-                                  {67, discos},
-                                  {69, inicial},
-                                  {121, clave}})
+  // clang-format off
+  for (const auto& [at, value] : {std::pair<size_t, std::string>{1, "06"}, {3, ident}, {27, codigo},
+                                  {67, discos}, {69, inicial}, {121, clave}})
     record.replace(at - 1, value.size(), value);
+  // clang-format on
   return record.substr(0, 295);
 }
 
@@ -50,10 +48,10 @@ inline std::string RecordFor(int n) {
 }
 
 inline ValidationFields OldFields() {
-  ValidationFields fields;
-  fields.RegValIdent = "old-ident", fields.RegValCodigo = "old-cod", fields.RegValDiscos = 9;
-  fields.RegValInicial = "old-ini", fields.RegValClave = "old-clave", fields.RegValErroneo = "old";
-  return fields;
+  // clang-format off
+  return {.RegValDiscos = 9, .RegValErroneo = "old", .RegValIdent = "old-ident",
+          .RegValCodigo = "old-cod", .RegValInicial = "old-ini", .RegValClave = "old-clave"};
+  // clang-format on
 }
 
 // "ident|codigo|discos|inicial|clave|erroneo".

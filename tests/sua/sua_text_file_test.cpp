@@ -20,16 +20,15 @@ using namespace testing_sua;
 // position and whether the data is at its end; or the error's number, the
 // text kept and whether the data is at its end.
 TEST(SuaTextFile, ReadsFromPositionOneUpToTheFirstMarkOfTheDataItOpenedWith) {
+  // clang-format off
   const struct Row {
     std::string data, steps, expected;
   } rows[] = {{"0123456789", "4 @9 2", "0123 5 -; ok 9 -; 89 11 end; "},
               {"0123456789", "@8 4 @20 1", "ok 8 -; 62/kept -; ok 20 end; 62/kept end; "},
-              {"abc" + kMark + "def" + kMark, "4 @1 3 @5 3",
-               "62/kept -; ok 1 -; abc 4 end; ok 5 -; def 8 end; "},
-              {"", "@1 1", "ok 1 end; 62/kept end; "},
-              {"abc", "@0 2", "5/kept -; ab 3 -; "},
-              {"abc", "+ 3 1", "ok 1 -; abc 4 end; 62/abc end; "},
-              {"abcdef", "~3 3 3", "ok 1 -; abc 4 -; 62/abc -; "}};
+              {"abc" + kMark + "def" + kMark, "4 @1 3 @5 3", "62/kept -; ok 1 -; abc 4 end; ok 5 -; def 8 end; "},
+              {"", "@1 1", "ok 1 end; 62/kept end; "}, {"abc", "@0 2", "5/kept -; ab 3 -; "},
+              {"abc", "+ 3 1", "ok 1 -; abc 4 end; 62/abc end; "}, {"abcdef", "~3 3 3", "ok 1 -; abc 4 -; 62/abc -; "}};
+  // clang-format on
   TempFolder folder;
   for (const Row& row : rows) {
     const std::string path = folder.Write("a.sua", row.data);

@@ -91,10 +91,10 @@ TEST(FGMsgEspera, StatesFollowTheModes) {
       {{"1:x", "0:"}, "SetBusyPointer", "'x...'@5437.5,4935 idle eDeDdP | - idle eEeEd"},
       {{"1:x", "0:"}, "LoadProgressWindow", "- busy eDeDd | " + kDown},
       {{"1:x", "0:"}, "ShowProgressWindow", "'x...'@5437.5,4935 busy eDeDdp | " + kDown},
-      {{"1:x", "0:"},
-       "SetProgressText",
-       "'Verificando Archivo'@5437.5,4935 busy eDeDdP | 'Verificando "
-       "Archivo'@5437.5,4935 idle eEeEdP"},
+      // clang-format off
+      {{"1:x", "0:"}, "SetProgressText",
+       "'Verificando Archivo'@5437.5,4935 busy eDeDdP | 'Verificando Archivo'@5437.5,4935 idle eEeEdP"},
+      // clang-format on
       {{"1:x", "0:"}, "TopLevelWindowCount", kUntouched},
       {{"1:x", "0:"}, "TopLevelWindowAt", kUntouched},
       {{"1:x", "0:"}, "EnableTopLevelWindow", kUntouched},
@@ -105,10 +105,7 @@ TEST(FGMsgEspera, StatesFollowTheModes) {
   for (const EsperaCase& c : kCases) {
     SCOPED_TRACE(c.failing);
     ScriptedWindowSystem ws;
-    ws.AddWindow(true, true);
-    ws.AddWindow(false, true);
-    ws.AddWindow(true, false);
-    ws.AddWindow(false, false);
+    for (const int w : {0, 1, 2, 3}) ws.AddWindow(w % 2 == 0, w < 2);  // E, e, D and d
     if (!c.failing.empty()) ws.FailOperation(c.failing);
     std::string states;
     for (const std::string& step : c.steps) {

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 #include "base/run_error.h"
 #include "zip/deflate_codec.h"
@@ -21,14 +23,21 @@ namespace {
 
 constexpr size_t kBlock = size_t{64} * 1024;
 
-// Fails on its `fail_at`-th read (never at 0).
+// Fails on its `fail_at`-th read (never at 0). Keeps the most bytes a read asked for and, on
+// Linux, the most threads started since its first read.
 class FailingSource : public StringSource {
  public:
   FailingSource(std::string data, int fail_at) : StringSource(std::move(data)), fail_at_(fail_at) {}
   size_t Read(uint8_t* buffer, size_t count) override {
     if (++reads_ == fail_at_) throw SourceReadError(RunError(EIO, "scripted read failure"));
+    asked = std::max(asked, static_cast<std::ptrdiff_t>(count));
+#ifdef __linux__
+    const auto now = std::distance(std::filesystem::directory_iterator("/proc/self/task"), {});
+    threads = std::max(threads, now - (reads_ == 1 ? (first_ = now) : first_));
+#endif
     return StringSource::Read(buffer, count);
   }
+  std::ptrdiff_t asked = 0, threads = 0, first_ = 0;
 
  private:
   int fail_at_, reads_ = 0;
@@ -38,6 +47,7 @@ struct Deflated {
   std::string error = "none";
   StreamedData result;
   std::string bytes;
+  std::ptrdiff_t asked, threads;  // by the largest read; started
 };
 
 Deflated Deflate(const std::string& data, size_t block, unsigned workers, size_t in_flight = 0,
@@ -55,7 +65,7 @@ Deflated Deflate(const std::string& data, size_t block, unsigned workers, size_t
   } catch (const ZipTooLargeError&) {
     deflated.error = "large";
   }
-  deflated.bytes = sink.bytes;
+  deflated.bytes = sink.bytes, deflated.asked = source.asked, deflated.threads = source.threads;
   return deflated;
 }
 
@@ -99,6 +109,24 @@ TEST(ParallelDeflate, EachBlockReachesBackIntoTheOneBefore) {
   const std::string quarter = noise.substr(kBlock - kBlock / 4);
   EXPECT_LT(Deflate(noise + quarter + quarter + quarter + quarter, kBlock, 2).bytes.size(),
             kBlock + 4096);
+}
+
+// Blocks are held between one window and 64 MiB, 512 KiB when no size is asked for; data of
+// more than one block is compressed by the workers asked for (counted on Linux).
+TEST(ParallelDeflate, ReadsBlocksOfTheSizeAskedOnTheWorkersAskedFor) {
+  for (const auto& [block, asked] : std::vector<std::pair<size_t, size_t>>{
+           {1000, 32768}, {size_t{1} << 30, size_t{64} << 20}, {0, size_t{512} << 10}})
+    EXPECT_EQ(Deflate("abc", block, 2).asked, static_cast<std::ptrdiff_t>(asked)) << block;
+#ifdef __linux__
+  EXPECT_EQ(Deflate(Mixed(300'000, 1), kBlock, 3).threads, 3);
+#endif
+}
+
+// Data that deflate would not make smaller, not even by one byte, is stored (method 0).
+TEST(ZipWriter, StoresDataThatDeflateWouldNotMakeSmaller) {
+  std::string data = RandomBytes(2000, 4);  // noise, then zeros until deflate saves nothing
+  while (Deflate(data, 0, 1).bytes.size() != data.size() && data.size() < 3000) data += '\0';
+  EXPECT_EQ(ReadArchive(BuildArchive({{"n", data, ""}})).entries.at(0).method, 0) << data.size();
 }
 
 TEST(ParallelDeflate, FailureReachesTheCaller) {

@@ -56,13 +56,11 @@ const struct Broken {
     {"shorter-than-an-end", {{kStart, 21, kCut}}, kNoEndRecord, 519},
     {"directory-offset-past-end", {{kEnd, 16, kPut32, 1 << 30}}, kTruncated, 160},
     {"directory-one-byte-long", {{kEnd, 12, kAdd32, 1}}, kTruncated, 160},
+    // clang-format off
     {"count-past-directory",  // an archive comment follows: what it reads there is no header
-     {{kEnd, 8, kPut16, 3},
-      {kEnd, 10, kPut16, 3},
-      {kEnd, 20, kPut16, 46},
-      {kEnd, 22, kInsert, 0, std::string(46, 'c')}},
-     kTruncated,
-     160},
+     {{kEnd, 8, kPut16, 3}, {kEnd, 10, kPut16, 3}, {kEnd, 20, kPut16, 46},
+      {kEnd, 22, kInsert, 0, std::string(46, 'c')}}, kTruncated, 160},
+    // clang-format on
     {"local-header-into-directory", {{kC1, 42, kAdd32, 3006}}, kTruncated, 160},
     {"stored-data-into-directory", {{kC1, 20, kAdd32, 1}}, kTruncated, 160},
     {"data-before-end", {{kEnd, 0, kInsert, 0, "junk"}}, kInconsistent, 110},
