@@ -15,6 +15,15 @@ std::string ToUtf8(const stdfs::path& path) {
   return {text.begin(), text.end()};
 }
 
+// The open whose failure is only an answer: no file.
+std::optional<File> File::TryOpen(const std::string& path, Mode mode) noexcept {
+  try {
+    return Open(path, mode);
+  } catch (const RunError&) {
+    return std::nullopt;
+  }
+}
+
 // Copies into a fresh file beside the destination and then puts that file in
 // the destination's place. A destination that is the source itself under
 // another spelling keeps its data, and an existing destination is replaced

@@ -61,14 +61,6 @@ stdfs::path ToPath(const std::string& utf8) {
   }
 }
 
-std::optional<File> File::TryOpen(const std::string& path, Mode mode) noexcept {
-  try {
-    return Open(path, mode);
-  } catch (const RunError&) {
-    return std::nullopt;
-  }
-}
-
 File File::Open(const std::string& path, Mode mode) {
   const stdfs::path native_path = ToPath(path);
   auto native = std::make_unique<Native>();

@@ -80,14 +80,6 @@ stdfs::path ToPath(const std::string& utf8) {
   return {ToWide(utf8)};
 }
 
-std::optional<File> File::TryOpen(const std::string& path, Mode mode) noexcept {
-  try {
-    return Open(path, mode);
-  } catch (const RunError&) {
-    return std::nullopt;
-  }
-}
-
 File File::Open(const std::string& path, Mode mode) {
   const stdfs::path native_path = ToPath(path);
   const OpenWay way = WayOf(mode);
