@@ -17,20 +17,33 @@ source "$root/tools/install_deps.sh"
 
 log() { printf '== [%ss] %s\n' "$SECONDS" "$*" >&2; }
 
-declare -a summary=()
-failed_suites=0
-total_passed=0
-total_failed=0
+results=$root/build/results
+# Every suite, in the order of the summary; one that records nothing failed.
+suites=(layers native native-asan fuzz clang-tidy win64 e2e-win64 win32 e2e-win32)
 
 # record NAME PASSED FAILED [SKIPPED]: a skipped or not-run test is a
-# failure here, since every tool a test needs is installed above.
+# failure here, since every tool a test needs is installed above. Suites run
+# side by side, so each writes its line to a file of its own.
 record() {
-  local skipped=${4:-0}
-  summary+=("$1: $2 passed, $3 failed, $skipped skipped")
-  total_passed=$((total_passed + $2))
-  total_failed=$((total_failed + $3 + skipped))
-  [ $(($3 + skipped)) -ne 0 ] && failed_suites=$((failed_suites + 1))
-  return 0
+  echo "$2 $3 ${4:-0}" >"$results/$1"
+}
+
+# summarize: one line per suite and the total; fails when a suite failed,
+# skipped a test or recorded nothing.
+summarize() {
+  local name passed failed skipped total_passed=0 total_failed=0 failed_suites=0
+  for name in "${suites[@]}"; do
+    if ! read -r passed failed skipped <"$results/$name" 2>/dev/null; then
+      echo "$name: did not run"
+      failed_suites=$((failed_suites + 1)) total_failed=$((total_failed + 1))
+      continue
+    fi
+    echo "$name: $passed passed, $failed failed, $skipped skipped"
+    total_passed=$((total_passed + passed)) total_failed=$((total_failed + failed + skipped))
+    [ $((failed + skipped)) -ne 0 ] && failed_suites=$((failed_suites + 1))
+  done
+  echo "total: $total_passed passed, $total_failed failed"
+  [ "$failed_suites" -eq 0 ]
 }
 
 build_preset() {
@@ -162,23 +175,44 @@ run_tidy() {
   if grep -E '(warning|error):' build/tidy.log >&2; then record clang-tidy 0 1; else record clang-tidy 1 0; fi
 }
 
+# in_wine_turn COMMAND...: one Wine job at a time (the template, then each
+# Windows build's suites), in the order they ask, beside the builds.
+in_wine_turn() {
+  { flock 9 && "$@"; } 9>"$root/build/wine.lock"
+}
+
+# make_wine_template: one fresh Wine prefix; every prefix of the Windows
+# suites is a linked copy of it.
+make_wine_template() {
+  log "fresh Wine prefix template"
+  rm -rf build/wine-template
+  qeb_make_wine_prefix "$root/build/wine-template"
+}
+
 # windows_suites PRESET: the unit suites of a Windows build under Wine, in a
 # fresh prefix, then the end-to-end scenarios with its exe.
 windows_suites() {
-  local preset=$1
-  if build_preset "$preset"; then
-    fresh_wine_prefix "$preset"
-    run_ctest "$preset"
-    stop_wine_prefix "$preset"
-    run_e2e "$preset"
-  else
-    record "$preset" 0 1
-  fi
+  fresh_wine_prefix "$1"
+  run_ctest "$1"
+  stop_wine_prefix "$1"
+  run_e2e "$1"
 }
 
+# sanitizer_suites: the unit suites under the sanitizers, then the fuzzers.
+sanitizer_suites() {
+  run_ctest native-asan
+  run_fuzzers
+}
+
+# The builds take both processors one after the other; each build's suites
+# then run beside the next build (Wine, fuzzers and test programs leave a
+# processor idle much of the time). The native build is last: its suites are
+# the quickest, so little is left to wait for at the end.
 main() {
+  local preset
+  local -a pids=()
   qeb_install_missing || exit 1
-  mkdir -p build
+  rm -rf "$results" && mkdir -p "$results"
 
   log "layering check"
   if python3 tools/check_layers.py >build/layers.log 2>&1; then
@@ -188,28 +222,29 @@ main() {
     record layers 0 1
   fi
 
-  for preset in native native-asan; do
+  export QEB_WINE_TEMPLATE=$root/build/wine-template
+  in_wine_turn make_wine_template &
+  pids+=($!)
+  run_tidy &
+  pids+=($!)
+  for preset in win64 win32; do
     if build_preset "$preset"; then
-      run_ctest "$preset"
-      # The sanitizer build holds the fuzz targets too.
-      [ "$preset" = native-asan ] && run_fuzzers
+      in_wine_turn windows_suites "$preset" &
+      pids+=($!)
     else
       record "$preset" 0 1
     fi
   done
+  if build_preset native-asan; then
+    sanitizer_suites &
+    pids+=($!)
+  else
+    record native-asan 0 1
+  fi
+  if build_preset native; then run_ctest native; else record native 0 1; fi
+  wait "${pids[@]}"
 
-  # One fresh Wine prefix made here; every prefix of the Windows suites is a
-  # linked copy of it.
-  log "fresh Wine prefix template"
-  rm -rf build/wine-template
-  qeb_make_wine_prefix "$root/build/wine-template" && export QEB_WINE_TEMPLATE=$root/build/wine-template
-  run_tidy
-  windows_suites win64
-  windows_suites win32
-
-  printf '%s\n' "${summary[@]}"
-  echo "total: $total_passed passed, $total_failed failed"
-  [ "$failed_suites" -eq 0 ]
+  summarize
 }
 
 main "$@"
