@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds QEB_SUA for Linux (plain and with sanitizers) and for 64- and 32-bit
-# Windows, and runs every test suite: the unit suites natively, the archive-
-# reader fuzzers, and for each Windows exe its unit suites under Wine and the
-# program driven through its real windows under Wine and Xvfb. Installs
+# Builds QEB_SUA for Linux (with sanitizers) and for 64- and 32-bit Windows,
+# and runs every test suite: the unit suites natively, the fuzzers, and for
+# each Windows exe its unit suites under Wine and the program driven through
+# its real windows under Wine and Xvfb. Installs
 # whatever is missing (as root, on Debian 12). Prints one summary line per
 # suite; exits non-zero on any failure, a test that did not run included.
 set -uo pipefail
@@ -19,7 +19,7 @@ log() { printf '== [%ss] %s\n' "$SECONDS" "$*" >&2; }
 
 results=$root/build/results
 # Every suite, in the order of the summary; one that records nothing failed.
-suites=(layers native native-asan fuzz clang-tidy win64 e2e-win64 win32 e2e-win32)
+suites=(layers native-asan fuzz clang-tidy win64 e2e-win64 win32 e2e-win32)
 
 # record NAME PASSED FAILED [SKIPPED]: a skipped or not-run test is a
 # failure here, since every tool a test needs is installed above. Suites run
@@ -190,24 +190,34 @@ make_wine_template() {
 }
 
 # windows_suites PRESET: the unit suites of a Windows build under Wine, in a
-# fresh prefix, then the end-to-end scenarios with its exe.
+# fresh prefix, and beside them the end-to-end scenarios with its exe, which
+# make a prefix and a display of their own.
 windows_suites() {
+  local unit
   fresh_wine_prefix "$1"
-  run_ctest "$1"
-  stop_wine_prefix "$1"
+  run_ctest "$1" &
+  unit=$!
   run_e2e "$1"
+  wait "$unit"
+  stop_wine_prefix "$1"
 }
 
-# sanitizer_suites: the unit suites under the sanitizers, then the fuzzers.
+# sanitizer_suites: the unit suites under the sanitizers, and the fuzzers
+# beside them.
 sanitizer_suites() {
+  local fuzzers
+  run_fuzzers &
+  fuzzers=$!
   run_ctest native-asan
-  run_fuzzers
+  wait "$fuzzers"
 }
 
 # The builds take both processors one after the other; each build's suites
-# then run beside the next build (Wine, fuzzers and test programs leave a
-# processor idle much of the time). The native build is last: its suites are
-# the quickest, so little is left to wait for at the end.
+# then run beside the next build, since Wine, the fuzzers and the test
+# programs leave a processor idle much of the time. The suites that run
+# natively run under the sanitizers: the plain native build (for the
+# benchmarks and mutate.py) would only repeat them, and the Windows suites
+# test the optimised product.
 main() {
   local preset
   local -a pids=()
@@ -227,6 +237,12 @@ main() {
   pids+=($!)
   run_tidy &
   pids+=($!)
+  if build_preset native-asan; then
+    sanitizer_suites &
+    pids+=($!)
+  else
+    record native-asan 0 1
+  fi
   for preset in win64 win32; do
     if build_preset "$preset"; then
       in_wine_turn windows_suites "$preset" &
@@ -235,13 +251,6 @@ main() {
       record "$preset" 0 1
     fi
   done
-  if build_preset native-asan; then
-    sanitizer_suites &
-    pids+=($!)
-  else
-    record native-asan 0 1
-  fi
-  if build_preset native; then run_ctest native; else record native 0 1; fi
   wait "${pids[@]}"
 
   summarize
