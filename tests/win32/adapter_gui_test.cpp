@@ -127,9 +127,11 @@ TEST_F(Win32WindowSystemTest, MessageBoxesShowTheKindsIconAndButtonsAndReturnThe
         if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
           icon = SendMessageW(child, STM_GETICON, 0, 0);
       const std::wstring text = probe::ItemText(box, probe::kMessageBoxText);
+      // Read while the box is up: once it ends, the windows are enabled again.
+      const bool progress_enabled = IsWindowEnabled(progress) != FALSE;
       if (press > 0) probe::PressButton(box, press);
       if (press == 0) SendMessageW(box, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
-      return std::make_tuple(buttons, icon, text, IsWindowEnabled(progress));
+      return std::make_tuple(buttons, icon, text, progress_enabled);
     });
     EXPECT_EQ(ws_.MessageBox("¿Más diskettes?\r\nsegunda línea", kTitle, c.style), c.answer);
     const auto [buttons, icon, text, progress_enabled] = seen.get();

@@ -11,15 +11,7 @@ HWND WaitForWindow(const wchar_t* window_class, const wchar_t* title, millisecon
   for (const auto deadline = std::chrono::steady_clock::now() + wait;;
        std::this_thread::sleep_for(kPollInterval)) {
     const HWND found = FindWindowW(window_class, title);
-    if (found != nullptr && IsWindowVisible(found)) {
-      // A message box shows before it has set its icon and text and disabled
-      // the other windows of its thread: the window is returned once its
-      // thread takes messages again, that is, once it is set up.
-      DWORD_PTR ignored = 0;
-      SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(wait.count()),
-                          &ignored);
-      return found;
-    }
+    if (found != nullptr && IsWindowVisible(found)) return found;
     if (std::chrono::steady_clock::now() >= deadline) return nullptr;
   }
 }
