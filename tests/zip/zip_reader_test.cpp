@@ -220,7 +220,8 @@ TEST(ByteReader, StaysFailedAfterItsFirstShortRead) {
 TEST(SafeRelativeSteps, KeepsEveryStepBelowTheFolder) {
   std::istringstream rows(
       "a.txt>a.txt;dir/>dir;d/s/f>d|s|f;./d//f>d|f;w\\s>w|s;..a/b..>..a|b..;Año/ñ.SUA>Año|ñ.SUA;"
-      "CONSOLE.txt>CONSOLE.txt;./>;../e>!;a/../../e>!;a/..>!;..>!;/etc/e>!;//server/share/x>!;"
+      "CONSOLE.txt>CONSOLE.txt;COM10.log>COM10.log;Data.SUA>Data.SUA;"
+      "./>;../e>!;a/../../e>!;a/..>!;..>!;/etc/e>!;//server/share/x>!;"
       "\\e>!;..\\e>!;a\\..\\..\\e>!;C:e>!;C:\\e>!;c:/e>!;f.txt:stream>!;a/.../b>!;a/.. /b>!;"
       "a/ ../b>!;CON>!;dir/nul.txt>!;COM1.log>!;lpt9>!;bad\x01name>!;tab\tname>!;>!");
   for (std::string name, expected;
