@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "base/run_error.h"
 #include "support/scripted_window_system.h"
 #include "ui/mensaje.h"
@@ -121,6 +124,16 @@ TEST(FGMsgEspera, StatesFollowTheModes) {
           if (ops[i] == "ShowProgressWindow") {
             EXPECT_EQ(ops[i + 1], "ProcessPendingEvents") << "activating the window paints it";
           }
+        }
+        if (mode == 1 && c.failing.empty()) {
+          // Shown again once the others are disabled, which brings it to the front.
+          const auto first = ops.begin() + static_cast<std::ptrdiff_t>(before);
+          const auto last_of = [&](const char* op) {
+            return std::find(std::make_reverse_iterator(ops.end()),
+                             std::make_reverse_iterator(first), op)
+                .base();
+          };
+          EXPECT_GT(last_of("ShowProgressWindow"), last_of("EnableTopLevelWindow"));
         }
         if (mode != 0 && mode != 1) {
           EXPECT_EQ(ws.calls().size(), before + 1) << "other modes only process events";

@@ -190,6 +190,15 @@ TEST(ZipWriter, TakesUpTo65534Entries) {
   EXPECT_EQ(ZipReader(input).entries().size(), 65534u);
 }
 
+// A 16-bit field takes up to 0xFFFF; a 32-bit one stops below 0xFFFFFFFF,
+// which would read as the Zip64 marker. Past that, the writer refuses (140).
+TEST(ZipWriter, FieldsTakeUpToTheirLimitAndRefuseOneMore) {
+  EXPECT_EQ(FitField16(0xFFFF, "16"), 0xFFFF);
+  EXPECT_EQ(FitField32(0xFFFFFFFE, "32"), 0xFFFFFFFEu);
+  EXPECT_THROW(FitField16(0x10000, "16"), ZipTooLargeError);
+  EXPECT_THROW(FitField32(0xFFFFFFFF, "32"), ZipTooLargeError);
+}
+
 // Reads past the end yield 0 or nothing and leave the reader failed for good.
 TEST(ByteReader, StaysFailedAfterItsFirstShortRead) {
   // The bytes, the reads (1, 2, 4: a number of that many bytes; t: Text(2);
