@@ -50,7 +50,8 @@ TEST(ProgressLine, AddsThreeDotsUnlessTheTextEndsInTwo) {
   // clang-format off
   for (const auto& [texto, line] : std::vector<std::pair<std::string, std::string>>{
            {"Preparando información", "Preparando información..."}, {"Copiando...", "Copiando..."},
-           {"Casi..", "Casi.."}, {"Uno.", "Uno...."}, {"", "..."}})
+           {"Casi..", "Casi.."}, {"Uno.", "Uno...."}, {"..", ".."}, {".", "...."},
+           {"", "..."}})
     // clang-format on
     EXPECT_EQ(ProgressLine(texto), line);
 }

@@ -62,6 +62,7 @@ const struct Broken {
       {kEnd, 22, kInsert, 0, std::string(46, 'c')}}, kTruncated, 160},
     // clang-format on
     {"local-header-into-directory", {{kC1, 42, kAdd32, 3006}}, kTruncated, 160},
+    {"local-header-past-end", {{kC1, 42, kPut32, 1 << 30}}, kTruncated, 160},
     {"stored-data-into-directory", {{kC1, 20, kAdd32, 1}}, kTruncated, 160},
     {"data-before-end", {{kEnd, 0, kInsert, 0, "junk"}}, kInconsistent, 110},
     {"local-signature-broken", {{kL1, 0, kSet8, 'Q'}}, kBadSignature, 110},
