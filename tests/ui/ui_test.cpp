@@ -126,6 +126,12 @@ TEST(FGMsgEspera, StatesFollowTheModes) {
             EXPECT_EQ(ops[i + 1], "ProcessPendingEvents") << "activating the window paints it";
           }
         }
+        if ((mode == 0 || mode == 1) && c.failing.empty()) {
+          // Each of the program's windows is visited once.
+          EXPECT_EQ(std::count(ops.begin() + static_cast<std::ptrdiff_t>(before), ops.end(),
+                               "TopLevelWindowAt"),
+                    ws.TopLevelWindowCount());
+        }
         if (mode == 1 && c.failing.empty()) {
           // Shown again once the others are disabled, which brings it to the front.
           const auto first = ops.begin() + static_cast<std::ptrdiff_t>(before);

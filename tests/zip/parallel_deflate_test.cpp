@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <thread>
 
 #include "base/run_error.h"
 #include "zip/deflate_codec.h"
@@ -52,7 +53,9 @@ struct Deflated {
 
 Deflated Deflate(const std::string& data, size_t block, unsigned workers, size_t in_flight = 0,
                  int fail_at = 0, uint64_t limit = format::kMaxSize32) {
-  ParallelDeflateOptions options{.workers = workers, .blocks_in_flight = in_flight};
+  ParallelDeflateOptions options;  // 0: the default
+  if (workers != 0) options.workers = workers;
+  if (in_flight != 0) options.blocks_in_flight = in_flight;
   if (block != 0) options.block_size = block;
   options.size_limit = limit;
   FailingSource source(data, fail_at);
@@ -119,6 +122,10 @@ TEST(ParallelDeflate, ReadsBlocksOfTheSizeAskedOnTheWorkersAskedFor) {
     EXPECT_EQ(Deflate("abc", block, 2).asked, static_cast<std::ptrdiff_t>(asked)) << block;
 #ifdef __linux__
   EXPECT_EQ(Deflate(Mixed(300'000, 1), kBlock, 3).threads, 3);
+  // None asked for: one per core, at most eight.
+  const auto cores = static_cast<std::ptrdiff_t>(std::thread::hardware_concurrency());
+  EXPECT_EQ(Deflate(Mixed(1'000'000, 1), kBlock, 0).threads,
+            std::clamp<std::ptrdiff_t>(cores, 1, 8));
 #endif
 }
 

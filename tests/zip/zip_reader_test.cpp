@@ -200,6 +200,24 @@ TEST(ZipWriter, FieldsTakeUpToTheirLimitAndRefuseOneMore) {
   EXPECT_THROW(FitField32(0xFFFFFFFF, "32"), ZipTooLargeError);
 }
 
+// An archive in memory gives the bytes asked for, and refuses a read that
+// would reach past its end as truncated.
+TEST(MemoryArchive, RefusesAReadPastItsEnd) {
+  const std::array<uint8_t, 3> bytes{'a', 'b', 'c'};
+  MemoryArchive input(bytes);
+  for (const auto& [offset, count, expected] :
+       std::vector<std::tuple<uint64_t, size_t, std::string>>{
+           {0, 3, "abc"}, {1, 2, "bc"}, {3, 0, ""}, {2, 2, "!"}, {4, 0, "!"}, {9, 1, "!"}}) {
+    std::string got(count, '\0');
+    try {
+      input.ReadAt(offset, {reinterpret_cast<uint8_t*>(got.data()), count});
+    } catch (const ZipFormatError& error) {
+      got = error.defect() == ZipDefect::kTruncated ? "!" : "?";
+    }
+    EXPECT_EQ(got, expected) << offset << "+" << count;
+  }
+}
+
 // Reads past the end yield 0 or nothing and leave the reader failed for good.
 TEST(ByteReader, StaysFailedAfterItsFirstShortRead) {
   // The bytes, the reads (1, 2, 4: a number of that many bytes; t: Text(2);
