@@ -60,6 +60,7 @@ TEST(Utf8ToCp437, WritesTheLettersOfTheCodePageAndAnUnderscoreForTheRest) {
       {"PLAIN-1.SUA", "PLAIN-1.SUA"}, {"€ ÿ ß", "_ \x98 \xE1"},
       {"\xF0\x9F\x98\x80.sua", "_.sua"},  // one character, one '_'
       {"a\xFF\xC3", "a__"},               // bytes that are not UTF-8
+      {"\xE0\x83\xA9", "___"},            // "é" in three bytes, overlong: no letter
       // clang-format on
   };
   for (const auto& c : kCases) EXPECT_EQ(Utf8ToCp437(c.utf8), c.cp437) << c.utf8;
