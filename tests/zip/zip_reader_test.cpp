@@ -191,6 +191,31 @@ TEST(ZipWriter, TakesUpTo65534Entries) {
   EXPECT_EQ(ZipReader(input).entries().size(), 65534u);
 }
 
+// Data that deflate cannot make smaller is read again to be stored: if it
+// reads otherwise the second time (same size, other bytes), it is refused
+// (505) instead of being stored under the first reading's CRC-32.
+TEST(ZipWriter, RefusesDataThatChangedWhileItWasPacked) {
+  struct ChangingSource : EntrySource {
+    StringSource first{RandomBytes(5000, 1)}, second{RandomBytes(5000, 2)};
+    bool rewound = false;
+    size_t Read(uint8_t* buffer, size_t count) override {
+      return (rewound ? second : first).Read(buffer, count);
+    }
+    void Rewind() override { rewound = true; }
+  } source;
+  TempFolder folder;
+  fs::File out = fs::File::Open(folder.Path("a.zip"), fs::File::Mode::kWrite);
+  ZipWriter writer(out);
+  int32_t code = 0;
+  try {
+    writer.AddFile({"a", "", {}}, source);
+  } catch (const ZipError& error) {
+    code = error.code();
+  }
+  EXPECT_TRUE(source.rewound);
+  EXPECT_EQ(code, 505);
+}
+
 // A 16-bit field takes up to 0xFFFF; a 32-bit one stops below 0xFFFFFFFF,
 // which would read as the Zip64 marker. Past that, the writer refuses (140).
 TEST(ZipWriter, FieldsTakeUpToTheirLimitAndRefuseOneMore) {
