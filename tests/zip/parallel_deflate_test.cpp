@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "base/run_error.h"
 #include "zip/deflate_codec.h"
@@ -127,6 +128,36 @@ TEST(ParallelDeflate, ReadsBlocksOfTheSizeAskedOnTheWorkersAskedFor) {
   EXPECT_EQ(Deflate(Mixed(1'000'000, 1), kBlock, 0).threads,
             std::clamp<std::ptrdiff_t>(cores, 1, 8));
 #endif
+}
+
+// Reading runs ahead of writing by the blocks in flight, the workers plus two
+// when none are asked for: that bounds the memory held.
+TEST(ParallelDeflate, ReadsAheadByTheBlocksInFlight) {
+  struct CountingSource : StringSource {
+    using StringSource::StringSource;
+    size_t Read(uint8_t* buffer, size_t count) override {
+      ++reads;
+      return StringSource::Read(buffer, count);
+    }
+    int reads = 0;
+  };
+  struct FirstWriteSink : ByteSink {
+    explicit FirstWriteSink(const int& reads) : reads(reads) {}
+    void Write(const uint8_t*, size_t) override {
+      if (reads_at_first_write < 0) reads_at_first_write = reads;
+    }
+    const int& reads;
+    int reads_at_first_write = -1;
+  };
+  for (const auto& [workers, in_flight, ahead] :
+       std::vector<std::tuple<unsigned, size_t, int>>{{3, 0, 5}, {1, 0, 3}, {2, 4, 4}}) {
+    CountingSource source(Mixed(12 * kBlock, 2));
+    FirstWriteSink sink(source.reads);
+    ParallelDeflateOptions options{.block_size = kBlock, .workers = workers};
+    if (in_flight != 0) options.blocks_in_flight = in_flight;
+    DeflateInParallel(source, sink, options);
+    EXPECT_EQ(sink.reads_at_first_write, ahead) << workers << " " << in_flight;
+  }
 }
 
 // Data that deflate would not make smaller, not even by one byte, is stored (method 0).
