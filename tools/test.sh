@@ -2,9 +2,9 @@
 # Builds QEB_SUA for Linux (with sanitizers) and for 64- and 32-bit Windows,
 # and runs every test suite: the unit suites natively, the fuzzers, and for
 # each Windows exe its unit suites under Wine and the program driven through
-# its real windows under Wine and Xvfb. Installs
-# whatever is missing (as root, on Debian 12). Prints one summary line per
-# suite; exits non-zero on any failure, a test that did not run included.
+# its real windows under Wine and Xvfb. Installs whatever is missing (as
+# root, on Debian 12). Prints one summary line per suite; exits non-zero on
+# any failure, a test that did not run included.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
