@@ -73,6 +73,13 @@ TEST_F(FGAppendFileTest, JoinsUpToTheMarkAndTakesTheFieldsOfTheLast295Characters
   const std::string shifted = Filler(3, 5) + r4.substr(0, 292), crlf = "\r\n";
   // A record's size and its fields go in the last two pieces alike.
   const auto ending = [](size_t size, int n) { return Filler(size - 295) + RecordFor(n); };
+  // Records enough to pass the 128 KiB that are written at once, and those
+  // records joined.
+  std::string many_records, many_joined;
+  for (int i = 0; i < 600; ++i) {
+    many_records += r1;
+    many_joined += r1 + crlf;
+  }
   // clang-format off
   const struct Row {
     std::string data;
@@ -94,6 +101,9 @@ TEST_F(FGAppendFileTest, JoinsUpToTheMarkAndTakesTheFieldsOfTheLast295Characters
       {ending(795, 14) + crlf, 0, "done", ending(795, 14) + crlf, kOld + "old"},
       {r1 + r2 + RecordFor(15), 295, "done", r1 + crlf + r2 + crlf + RecordFor(15) + crlf, Took(15)},
       {r1 + shifted + r4.substr(292), 295, "done", r1 + crlf + shifted + crlf + r4.substr(292) + crlf, Took(4)},
+      {ending(300000, 16), 0, "done", ending(300000, 16), Took(16)},
+      {Filler(200100) + kMark + ending(40000, 17), 0, "failed", Filler(192000), kOld + "old"},
+      {many_records + RecordFor(18), 295, "done", many_joined + RecordFor(18) + crlf, Took(18)},
       {"abc", -1, "failed", "", kOld + "old"}};
   // clang-format on
   for (const Row& row : rows) {
@@ -102,7 +112,9 @@ TEST_F(FGAppendFileTest, JoinsUpToTheMarkAndTakesTheFieldsOfTheLast295Characters
     folder_.Write("joined.sua", Filler(5000, 9));  // replaced
     fields_ = OldFields();
     EXPECT_EQ(Append(src_, folder_.Write("piece.su1", row.data), tgt_, row.long_reg), row.outcome);
-    EXPECT_EQ(ReadAll(tgt_), kSrcData + row.appended);
+    const std::string joined = ReadAll(tgt_);  // compared whole, without printing it
+    EXPECT_EQ(joined.size(), kSrcData.size() + row.appended.size());
+    EXPECT_TRUE(joined == kSrcData + row.appended);
     EXPECT_EQ(ReadAll(src_), kSrcData) << "the first file is only read";
     EXPECT_EQ(Text(fields_), row.fields);
   }
