@@ -16,7 +16,8 @@
 //                                           or one whole NAME.SUA
 //   bench_run [--work DIR] --generate small|large
 //
-// DIR is the program's folder; the run works in its work folder DIR/tmp.
+// DIR is the program's folder; the run works in its work folder DIR/tmp, where
+// it leaves the archive.
 // The generated sets are those of bench/compare.sh: 5 diskettes of 1,457,664
 // bytes, or 99 pieces of about 1.47 MB (146 MB in all).
 
@@ -220,8 +221,9 @@ int Run(const Options& options) {
     throw BenchError("the run did not pack the pieces; its boxes:" + seen);
   }
   const std::string archive = report.substr(copied_as.size());
+  // The archive stays where the run put it, as zip's does in compare.sh: its
+  // removal is no part of the run.
   const uint64_t archive_size = stdfs::file_size(qeb::fs::ToPath(archive));
-  qeb::fs::DeleteFile(archive);
   const auto joined_at = ws.last_piece_answer();
   std::printf("pieces %zu\n", pieces.size());
   std::printf("wall_seconds %.3f\n", wall);
