@@ -74,6 +74,9 @@ std::optional<std::string> FQEB_SUA::ChosenInDialog() {
   if (chosen.outcome == ui::OpenDialogResult::Outcome::kCancelled) return std::nullopt;
   if (chosen.outcome == ui::OpenDialogResult::Outcome::kFailed)
     throw RunError(chosen.error_number, chosen.error_description);
+  // The dialog keeps the chosen path as its file name, as the dialog control
+  // does; the next set-up empties it.
+  cm_dialog1_.file_name = chosen.path;
   return chosen.path;
 }
 
