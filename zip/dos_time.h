@@ -8,9 +8,10 @@
 
 namespace qeb::zip {
 
+// Declared value-initialized (`DosDateTime modified{};`), as the zip records are.
 struct DosDateTime {
-  uint16_t time = 0;  // hour << 11 | minute << 5 | second / 2
-  uint16_t date = 0;  // (year - 1980) << 9 | month << 5 | day
+  uint16_t time;  // hour << 11 | minute << 5 | second / 2
+  uint16_t date;  // (year - 1980) << 9 | month << 5 | day
   bool operator==(const DosDateTime&) const = default;
 };
 

@@ -80,7 +80,7 @@ int32_t CodeOf(Stage&& stage) {
 
 int32_t ZipComponent::Compress() {
   std::optional<fs::File> source;
-  NewEntry entry;
+  NewEntry entry{};
   if (const int32_t code = CodeOf([&] {
         source = OpenSource(SourceFiles);
         entry = {EntryNameOf(SourceFiles), "", FileModificationDosTime(SourceFiles)};

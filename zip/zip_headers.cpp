@@ -72,7 +72,7 @@ std::vector<uint8_t> EncodeEndRecord(const EndRecord& record) {
 LocalHeader DecodeLocalHeader(std::span<const uint8_t, format::kLocalHeaderSize> bytes) {
   ByteReader in(bytes);
   RequireSignature(in, format::kLocalHeaderSig, "encabezado local");
-  LocalHeader header;
+  LocalHeader header{};
   header.version_needed = in.U16();
   header.flags = in.U16();
   header.method = in.U16();
@@ -89,7 +89,7 @@ LocalHeader DecodeLocalHeader(std::span<const uint8_t, format::kLocalHeaderSize>
 CentralHeader DecodeCentralHeader(std::span<const uint8_t, format::kCentralHeaderSize> bytes) {
   ByteReader in(bytes);
   RequireSignature(in, format::kCentralHeaderSig, "directorio central");
-  CentralHeader header;
+  CentralHeader header{};
   header.version_made_by = in.U16();
   header.version_needed = in.U16();
   header.flags = in.U16();
@@ -112,7 +112,7 @@ CentralHeader DecodeCentralHeader(std::span<const uint8_t, format::kCentralHeade
 EndRecord DecodeEndRecord(std::span<const uint8_t, format::kEndOfCentralDirSize> bytes) {
   ByteReader in(bytes);
   RequireSignature(in, format::kEndOfCentralDirSig, "registro final");
-  EndRecord record;
+  EndRecord record{};
   record.disk = in.U16();
   record.central_dir_disk = in.U16();
   record.entries_on_disk = in.U16();

@@ -13,51 +13,53 @@
 
 namespace qeb::zip {
 
+// Plain records, declared value-initialized (`LocalHeader header{};`): every
+// field that a writer leaves alone is 0.
 struct LocalHeader {
-  uint16_t version_needed = 0;
-  uint16_t flags = 0;
-  uint16_t method = 0;
-  uint16_t dos_time = 0;
-  uint16_t dos_date = 0;
-  uint32_t crc32 = 0;
-  uint32_t compressed_size = 0;
-  uint32_t uncompressed_size = 0;
-  uint16_t name_length = 0;
-  uint16_t extra_length = 0;
+  uint16_t version_needed;
+  uint16_t flags;
+  uint16_t method;
+  uint16_t dos_time;
+  uint16_t dos_date;
+  uint32_t crc32;
+  uint32_t compressed_size;
+  uint32_t uncompressed_size;
+  uint16_t name_length;
+  uint16_t extra_length;
   std::string name;
   std::string extra;
 };
 
 struct CentralHeader {
-  uint16_t version_made_by = 0;
-  uint16_t version_needed = 0;
-  uint16_t flags = 0;
-  uint16_t method = 0;
-  uint16_t dos_time = 0;
-  uint16_t dos_date = 0;
-  uint32_t crc32 = 0;
-  uint32_t compressed_size = 0;
-  uint32_t uncompressed_size = 0;
-  uint16_t name_length = 0;
-  uint16_t extra_length = 0;
-  uint16_t comment_length = 0;
-  uint16_t disk_start = 0;
-  uint16_t internal_attributes = 0;
-  uint32_t external_attributes = 0;
-  uint32_t local_header_offset = 0;
+  uint16_t version_made_by;
+  uint16_t version_needed;
+  uint16_t flags;
+  uint16_t method;
+  uint16_t dos_time;
+  uint16_t dos_date;
+  uint32_t crc32;
+  uint32_t compressed_size;
+  uint32_t uncompressed_size;
+  uint16_t name_length;
+  uint16_t extra_length;
+  uint16_t comment_length;
+  uint16_t disk_start;
+  uint16_t internal_attributes;
+  uint32_t external_attributes;
+  uint32_t local_header_offset;
   std::string name;
   std::string extra;
   std::string comment;
 };
 
 struct EndRecord {
-  uint16_t disk = 0;
-  uint16_t central_dir_disk = 0;
-  uint16_t entries_on_disk = 0;
-  uint16_t entries_total = 0;
-  uint32_t central_dir_size = 0;
-  uint32_t central_dir_offset = 0;
-  uint16_t comment_length = 0;
+  uint16_t disk;
+  uint16_t central_dir_disk;
+  uint16_t entries_on_disk;
+  uint16_t entries_total;
+  uint32_t central_dir_size;
+  uint32_t central_dir_offset;
+  uint16_t comment_length;
 };
 
 // With name and extra field; throws ZipTooLargeError for either too long.

@@ -14,9 +14,9 @@ namespace qeb::zip {
 namespace {
 
 struct CentralDirectory {
-  uint64_t offset = 0;
-  uint64_t size = 0;
-  uint16_t entries = 0;
+  uint64_t offset;
+  uint64_t size;
+  uint16_t entries;
 };
 
 std::string ReadText(ArchiveInput& input, uint64_t offset, size_t count) {
@@ -108,7 +108,7 @@ ZipEntry ReadEntry(ArchiveInput& input, uint64_t& at, const CentralDirectory& di
   at += central.comment_length;
   CheckCentral(central);
 
-  ZipEntry entry;
+  ZipEntry entry{};
   entry.name = DecodeEntryName(central.name, central.flags, central.extra, central.version_made_by);
   entry.comment = central.comment;
   entry.flags = central.flags;

@@ -15,16 +15,17 @@
 
 namespace qeb::zip {
 
+// Declared value-initialized (`ZipEntry entry{};`), so every number starts at 0.
 struct ZipEntry {
   std::string name;     // UTF-8, as the archive gives it ('/' or '\' between folders)
   std::string comment;  // raw bytes
-  uint16_t flags = 0;
-  uint16_t method = 0;
-  uint32_t crc32 = 0;
-  uint32_t compressed_size = 0;
-  uint32_t uncompressed_size = 0;
-  uint32_t local_header_offset = 0;
-  uint64_t data_offset = 0;  // first byte of the data
+  uint16_t flags;
+  uint16_t method;
+  uint32_t crc32;
+  uint32_t compressed_size;
+  uint32_t uncompressed_size;
+  uint32_t local_header_offset;
+  uint64_t data_offset;  // first byte of the data
 
   bool IsFolder() const { return !name.empty() && (name.back() == '/' || name.back() == '\\'); }
 };

@@ -24,7 +24,7 @@ void WriteAt(fs::File& out, uint64_t offset, const std::vector<uint8_t>& bytes) 
 }
 
 CentralHeader CentralFor(const LocalHeader& local, const NewEntry& entry, uint32_t offset) {
-  CentralHeader central;
+  CentralHeader central{};
   central.version_made_by = format::kVersionMadeBy;
   central.version_needed = local.version_needed;
   central.flags = local.flags;
@@ -68,7 +68,7 @@ void ZipWriter::AddFile(const NewEntry& entry, EntrySource& data) {
   FitField16(entry.comment.size(), "comentario de entrada demasiado largo");
   const uint32_t offset = FitField32(end_, "archivo ZIP de 4 GiB o más");
 
-  LocalHeader local;
+  LocalHeader local{};
   local.version_needed = format::kVersionDeflated;
   local.method = format::kMethodDeflated;
   local.dos_time = entry.modified.time;
@@ -110,7 +110,7 @@ StreamedData ZipWriter::WriteData(EntrySource& data, uint64_t data_start, LocalH
 }
 
 void ZipWriter::Finish() {
-  EndRecord end;
+  EndRecord end{};
   end.central_dir_offset = FitField32(end_, "archivo ZIP de 4 GiB o más");
   uint64_t central_size = 0;
   out_.Seek(end_);

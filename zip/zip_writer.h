@@ -26,7 +26,7 @@ namespace qeb::zip {
 struct NewEntry {
   std::string name;     // UTF-8, folders separated by '/'
   std::string comment;  // stored byte for byte
-  DosDateTime modified;
+  DosDateTime modified{};
 };
 
 class ZipWriter {
