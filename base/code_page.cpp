@@ -32,7 +32,6 @@ constexpr std::array<char32_t, 128> kCp437High{
 
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
   for (const char c : text) {
     const auto b = static_cast<uint8_t>(c);
     AppendUtf8(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t{b}, out);
@@ -42,7 +41,6 @@ std::string Cp1252ToUtf8(std::string_view text) {
 
 std::string Utf8ToCp1252(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
   for (const char16_t unit : Utf8ToUtf16(text)) {
     if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
       out += static_cast<char>(unit);
@@ -59,7 +57,6 @@ std::string Utf8ToCp1252(std::string_view text) {
 
 std::string Cp437ToUtf8(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
   for (const char c : text) {
     const auto byte = static_cast<uint8_t>(c);
     AppendUtf8(byte < 0x80 ? char32_t{byte} : kCp437High[byte - 0x80], out);
@@ -69,7 +66,6 @@ std::string Cp437ToUtf8(std::string_view text) {
 
 std::string Utf8ToCp437(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
   for (size_t at = 0; at < text.size();) {
     char32_t code = 0;
     const size_t length = DecodeUtf8(text, at, code);

@@ -73,7 +73,8 @@ TEST(EqualIgnoringCase, FoldsTheLettersOfTheCodePage) {
   // clang-format off
   const std::tuple<std::u16string, std::u16string, bool> rows[] = {
       {u"c:\\qeb\\año\\x.sua", u"C:\\QEB\\AÑO\\X.SUA", true}, {u"ÿšœž", u"ŸŠŒŽ", true},
-      {u"÷", u"×", false}, {u"ab", u"abc", false}, {u"a/b", u"a\\b", false}};
+      {u"÷", u"×", false}, {u"ab", u"abc", false}, {u"a/b", u"a\\b", false},
+      {u"wxyz", u"WXYZ", true}, {u"`{", u"@[", false}};
   // clang-format on
   for (const auto& [a, b, equal] : rows) EXPECT_EQ(EqualIgnoringCase(a, b), equal);
 }
