@@ -10,9 +10,7 @@ namespace qeb {
 // mark before it), so a file that grows while it is read, such as a file
 // appended to itself, is read once and not for ever.
 SuaTextFile::SuaTextFile(const std::string& path)
-    : file_(fs::File::Open(path, fs::File::Mode::kRead)) {
-  length_ = file_.Size();
-}
+    : file_(fs::File::Open(path, fs::File::Mode::kRead)), length_(file_.Size()) {}
 
 void SuaTextFile::SetPosition(uint64_t position) {
   if (position < 1) throw InvalidArgumentError();

@@ -33,7 +33,7 @@ class SuaTextFile {
 
  private:
   fs::File file_;
-  uint64_t length_ = 0;
+  uint64_t length_;
   uint64_t position_ = 1;
 };
 

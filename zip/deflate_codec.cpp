@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -54,7 +53,7 @@ std::span<uint8_t> BlockOutput::Room(size_t count) {
   if (capacity_ - size_ < count) {
     const size_t capacity = std::max(size_ + count, capacity_ + capacity_ / 2);
     auto bytes = std::make_unique_for_overwrite<uint8_t[]>(capacity);
-    if (size_ != 0) std::memcpy(bytes.get(), bytes_.get(), size_);
+    std::copy_n(bytes_.get(), size_, bytes.get());
     bytes_ = std::move(bytes);
     capacity_ = capacity;
   }

@@ -105,8 +105,8 @@ TEST(CopyFile, ReplacesTheDestinationWithAWritableCopyAndLeavesNoPartialFile) {
 }
 
 #ifdef __linux__
-// Where the kernel's copy gives up (EXDEV between file systems, or an answer
-// of 0 from a file system that cannot copy that way) a buffer copies the
+// Where the kernel's copy gives up (EXDEV between file systems, no such call,
+// a file system that cannot copy that way, or an answer of 0 from one) a buffer copies the
 // rest; real failures of either, and a failed close of the copy, are errors
 // that leave no partial file.
 TEST(CopyFile, GoesOnThroughABufferWhereTheKernelCannotCopyAndReportsRealFailures) {
@@ -115,7 +115,9 @@ TEST(CopyFile, GoesOnThroughABufferWhereTheKernelCannotCopyAndReportsRealFailure
   // The system calls that fail, and how; a row fails as a whole when one gives EIO.
   // clang-format off
   const std::vector<std::pair<long, int>> kRows[] = {
-      {{SYS_copy_file_range, EXDEV}}, {{SYS_copy_file_range, 0}}, {{SYS_copy_file_range, EIO}},
+      {{SYS_copy_file_range, EXDEV}}, {{SYS_copy_file_range, ENOSYS}},
+      {{SYS_copy_file_range, EINVAL}}, {{SYS_copy_file_range, EOPNOTSUPP}},
+      {{SYS_copy_file_range, 0}}, {{SYS_copy_file_range, EIO}},
       {{SYS_close, EIO}}, {{SYS_copy_file_range, EXDEV}, {SYS_read, EIO}}};
   // clang-format on
   for (const auto& row : kRows) {
