@@ -59,6 +59,9 @@ void WriteAll(int fd, const char* data, size_t count) {
       if (errno == EINTR) continue;
       throw ErrorFromErrno(errno);
     }
+    // A write that moves no byte would be asked again for ever; the disk is
+    // as full as it can be for this file.
+    if (put == 0) throw ErrorFromErrno(ENOSPC);
     data += put;
     count -= static_cast<size_t>(put);
   }

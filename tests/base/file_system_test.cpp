@@ -106,29 +106,34 @@ TEST(CopyFile, ReplacesTheDestinationWithAWritableCopyAndLeavesNoPartialFile) {
 
 #ifdef __linux__
 // Where the kernel's copy gives up (EXDEV between file systems, no such call,
-// a file system that cannot copy that way, or an answer of 0 from one) a buffer copies the
-// rest; real failures of either, and a failed close of the copy, are errors
-// that leave no partial file.
+// a file system that cannot copy that way, or an answer of 0 from one) a
+// buffer copies the rest; real failures of either, a write that moves nothing
+// (the disk is full), and a failed close of the copy, are errors that leave no
+// partial file.
 TEST(CopyFile, GoesOnThroughABufferWhereTheKernelCannotCopyAndReportsRealFailures) {
   TempFolder folder;
   const std::string data(300'000, 'd'), from = folder.Write("a.sua", data);
-  // The system calls that fail, and how; a row fails as a whole when one gives EIO.
+  const int kGivesUp = EXDEV;
+  // The system calls that fail, and how; then the outcome.
   // clang-format off
-  const std::vector<std::pair<long, int>> kRows[] = {
-      {{SYS_copy_file_range, EXDEV}}, {{SYS_copy_file_range, ENOSYS}},
-      {{SYS_copy_file_range, EINVAL}}, {{SYS_copy_file_range, EOPNOTSUPP}},
-      {{SYS_copy_file_range, 0}}, {{SYS_copy_file_range, EIO}},
-      {{SYS_close, EIO}}, {{SYS_copy_file_range, EXDEV}, {SYS_read, EIO}}};
+  const std::pair<std::vector<std::pair<long, int>>, int> kRows[] = {
+      {{{SYS_copy_file_range, EXDEV}}, 0}, {{{SYS_copy_file_range, ENOSYS}}, 0},
+      {{{SYS_copy_file_range, EINVAL}}, 0}, {{{SYS_copy_file_range, EOPNOTSUPP}}, 0},
+      {{{SYS_copy_file_range, 0}}, 0}, {{{SYS_copy_file_range, EIO}}, EIO},
+      {{{SYS_close, EIO}}, EIO}, {{{SYS_copy_file_range, kGivesUp}, {SYS_read, EIO}}, EIO},
+      {{{SYS_copy_file_range, kGivesUp}, {SYS_write, EIO}}, EIO},
+      {{{SYS_copy_file_range, kGivesUp}, {SYS_write, 0}}, ENOSPC}};
   // clang-format on
-  for (const auto& row : kRows) {
+  for (const auto& [calls, error] : kRows) {
     const std::string to = folder.Path("b.sua");
     const std::string outcome = test_support::RunInChild(
-        [&row] {
-          for (const auto& [call, error] : row) test_support::FailSystemCall(call, error);
+        [&calls] {
+          for (const auto& [call, answer] : calls) test_support::FailSystemCall(call, answer);
         },
         [&] { return Outcome([&] { fs::CopyFile(from, to); }); });
-    const bool fails = row.back().second == EIO;
-    EXPECT_EQ(outcome, fails ? std::to_string(EIO) : "ok") << row.size() << " " << row[0].first;
+    const bool fails = error != 0;
+    EXPECT_EQ(outcome, fails ? std::to_string(error) : "ok")
+        << calls.size() << " " << calls[0].first;
     const std::vector<std::string> files{"a.sua", "b.sua"};
     EXPECT_EQ(folder.List(), std::vector(files.begin(), files.end() - fails));
     if (!fails) {

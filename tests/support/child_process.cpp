@@ -4,6 +4,7 @@
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,8 +29,11 @@ std::string RunInChild(const std::function<void()>& setup,
     } catch (const std::exception& error) {
       answer = std::string("exception in the child: ") + error.what();
     }
-    for (ssize_t n = 0, done = 0; done < ssize_t(answer.size()); done += n)
-      if ((n = write(ends[1], answer.data() + done, answer.size() - done)) <= 0) break;
+    // writev, not write, so that a test may make write itself fail.
+    for (ssize_t n = 0, done = 0; done < ssize_t(answer.size()); done += n) {
+      iovec rest{answer.data() + done, answer.size() - done};
+      if ((n = writev(ends[1], &rest, 1)) <= 0) break;
+    }
     _exit(0);  // no exit handlers of the test runner in the child
   }
   close(ends[1]);
