@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string_view>
+#include <utility>
 
 #include "base/utf8.h"
 
@@ -50,6 +52,20 @@ TEST(Utf8ToUtf16, DecodesAndKeepsBrokenBytesApart) {
 
 // Zip entry names: the Spanish letters where code page 437 has them, '_' for
 // what it lacks.
+// Valid UTF-8 as the standard defines it: no cut sequence, no overlong form,
+// no surrogate, nothing past U+10FFFF; and a text ends where its view ends,
+// whatever byte follows it in memory.
+TEST(IsValidUtf8, TakesTheStandardsFormsOnly) {
+  // clang-format off
+  const std::pair<std::string_view, bool> rows[] = {
+      {"", true}, {"año", true}, {"\xF0\x9F\x98\x80", true}, {"\xEF\xBF\xBF", true},
+      {"\xC3", false}, {"a\xC3", false}, {"\xC0\xAF", false}, {"\xE0\x80\xAF", false},
+      {"\xED\xA0\x80", false}, {"\xF4\x90\x80\x80", false}, {"\xA9", false},
+      {std::string_view("a\xFF", 1), true}};
+  // clang-format on
+  for (const auto& [text, valid] : rows) EXPECT_EQ(IsValidUtf8(text), valid) << text.size();
+}
+
 TEST(Utf8ToCp437, WritesTheLettersOfTheCodePageAndAnUnderscoreForTheRest) {
   const struct {
     std::string utf8;

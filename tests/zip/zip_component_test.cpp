@@ -115,7 +115,9 @@ TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
           RunTool("A=" + Quote(archive) + " S=" + Quote(source) + "; " + command);
       std::string expected = output_expected;
       for (const auto& [marker, value] : std::vector<std::pair<std::string, std::string>>{
-               {"NAME", name}, {"ARCHIVE", archive}, {"COMMENT", Hex(comment)},
+               {"NAME", name},
+               {"ARCHIVE", archive},
+               {"COMMENT", Hex(comment)},
                {"STORED", Hex(stored_name.empty() ? name : stored_name)}})
         if (const size_t at = expected.find(marker); at != std::string::npos)
           expected.replace(at, marker.size(), value);
@@ -135,14 +137,15 @@ TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
 
 #ifdef __linux__
 // Packs in a child process that meets a real full disk (files cannot grow
-// past `limit` bytes) or a device whose fsync fails with `fsync_error`; the
-// code Compress returned there.
+// past `limit` bytes) or a device whose fsync or close fails with
+// `fsync_error` or `close_error`; the code Compress returned there.
 std::string PackInChild(const std::string& source, const std::string& archive, size_t limit,
-                        int fsync_error) {
+                        int fsync_error, int close_error) {
   return test_support::RunInChild(
       [&] {
         if (limit != 0) test_support::LimitFileSize(limit);
         if (fsync_error != 0) test_support::FailSystemCall(SYS_fsync, fsync_error);
+        if (close_error != 0) test_support::FailSystemCall(SYS_close, close_error);
       },
       [&] { return std::to_string(Pack(source, archive).code); });
 }
@@ -159,6 +162,7 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
     CommentMaker comment = ScrambledClave;
     int64_t size_limit = 0;  // bytes; negative: that many below the archive's size
     int fsync_error = 0;
+    int close_error = 0;
   } kCases[] = {{"SourceMissing", "MISSING.SUA", kOld, 140}, {"SourceEmptyPath", "", kOld, 140},
                 {"SourceIsAFolder", "adir", kOld, 140}, {"SourceOf4GiB", "HUGE.SUA", kOld, 140},
                 {"ArchiveFolderMissing", "NAME.SUA", "nofolder/NAME.ZIP", 504},
@@ -171,7 +175,8 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
                 {"DiskFullMidway", "NAME.SUA", kOld, 150, nullptr, 100'000},
                 {"DiskFullAtTheLastByte", "NAME.SUA", kOld, 150, nullptr, -1},
                 {"FlushFindsTheDiskFull", "NAME.SUA", kOld, 150, nullptr, 0, ENOSPC},
-                {"FlushFailsOtherwise", "NAME.SUA", kOld, 506, nullptr, 0, EIO}
+                {"FlushFailsOtherwise", "NAME.SUA", kOld, 506, nullptr, 0, EIO},
+                {"CloseFails", "NAME.SUA", kOld, 506, nullptr, 0, 0, EIO}
 #endif
   };
   // clang-format on
@@ -186,7 +191,7 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
       std::filesystem::resize_file(fs::ToPath(folder.Write("HUGE.SUA", "")), uint64_t{1} << 32);
     const std::vector<std::string> before = folder.List();
     const std::string path = f.source.empty() ? "" : folder.Path(f.source);
-    if (f.size_limit == 0 && f.fsync_error == 0) {
+    if (f.size_limit == 0 && f.fsync_error == 0 && f.close_error == 0) {
       const Packed packed = Pack(path, folder.Path(f.archive), f.comment);
       EXPECT_EQ(packed.code, f.code);
       EXPECT_EQ(packed.handler_calls, f.source == "NAME.SUA" ? 1 : 0);
@@ -198,7 +203,7 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
         ASSERT_EQ(Pack(source, scratch.Path("NAME.ZIP")).code, 0);
         limit = ReadAll(scratch.Path("NAME.ZIP")).size() + f.size_limit;
       }
-      EXPECT_EQ(PackInChild(path, folder.Path(f.archive), limit, f.fsync_error),
+      EXPECT_EQ(PackInChild(path, folder.Path(f.archive), limit, f.fsync_error, f.close_error),
                 std::to_string(f.code));
 #endif
     }
