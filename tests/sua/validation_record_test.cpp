@@ -21,7 +21,7 @@ TEST(ParseDiskCount, TakesTheTextAsTheSixteenBitConversionDoes) {
       {"-32768", -32768}, {"  ", -99}, {"", -99}, {"AB", -99}, {"1A", -99}, {"A1", -99},
       {"-", -99}, {"+ ", -99}, {" -", -99}, {".", -99}, {"-.", -99}, {"--", -99}, {"1 2", -99},
       {"-1-", -99}, {"1,", -99}, {"32768", -99}, {"-32769", -99}, {"99999999999999999999", -99},
-      {std::string("1\0", 2), -99}};
+      {std::string("1\0", 2), -99}, {"2.5 ", 2}, {"4.0-", -4}, {"1.A", -99}};
   // clang-format on
   for (const auto& [text, value] : rows)
     EXPECT_EQ(ParseDiskCount(text).value_or(-99), value) << '"' << text << '"';

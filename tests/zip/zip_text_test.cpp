@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 
 #include "base/run_error.h"
 #include "zip/cifra_xor.h"
 #include "zip/zip_error_text.h"
+#include "zip/zip_errors.h"
 
 namespace qeb::zip {
 namespace {
@@ -69,6 +71,24 @@ TEST(ZipErrorText, EveryCodeHasItsTextAndAnyOtherIsUncatalogued) {
   EXPECT_EQ(count, 42);
   for (const int32_t other : {0, -1, -150, -32768, 526, 527, 530, 9, 11, 400, 1000, 32767})
     EXPECT_EQ(ZipErrorText(other), "Error en XCEEDZIP no catalogado") << other;
+}
+
+// Each kind of failure takes the code that the table names for it, and the
+// table's text with it.
+TEST(ZipError, EachCauseTakesTheCodeTheTableNamesForIt) {
+  // clang-format off
+  const std::pair<ZipCode, int32_t> rows[] = {
+      {ZipCode::kCorrupt, 110}, {ZipCode::kOutOfMemory, 120}, {ZipCode::kNothingToProcess, 140},
+      {ZipCode::kDiskFull, 150}, {ZipCode::kTruncated, 160}, {ZipCode::kMultiDisk, 410},
+      {ZipCode::kTempFileNotCreated, 504}, {ZipCode::kSourceNotRead, 505},
+      {ZipCode::kTempFileNotWritten, 506}, {ZipCode::kNotMovedIntoPlace, 508},
+      {ZipCode::kInvalidArchive, 519}, {ZipCode::kUnexpected, 999}};
+  // clang-format on
+  for (const auto& [cause, code] : rows) {
+    const ZipError error(cause);
+    EXPECT_EQ(error.code(), code);
+    EXPECT_EQ(error.description(), ZipErrorText(code)) << code;
+  }
 }
 
 }  // namespace
