@@ -141,6 +141,12 @@ TEST(CopyFile, GoesOnThroughABufferWhereTheKernelCannotCopyAndReportsRealFailure
     }
     std::filesystem::remove(to);
   }
+  // Without a standard input, the source may be given descriptor 0.
+  const std::string to = folder.Path("b.sua");
+  EXPECT_EQ(test_support::RunInChild([] { close(0); },
+                                     [&] { return Outcome([&] { fs::CopyFile(from, to); }); }),
+            "ok");
+  EXPECT_EQ(ReadAll(to), data);
 }
 #endif
 

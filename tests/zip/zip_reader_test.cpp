@@ -73,6 +73,8 @@ const struct Broken {
     {"count-zip64", {{kEnd, 8, kPut16, 0xFFFF}, {kEnd, 10, kPut16, 0xFFFF}}, kZip64, 140},
     {"size-zip64", {{kC0, 24, kPut32, 0xFFFFFFFF}}, kZip64, 140},
     {"offset-zip64", {{kC1, 42, kPut32, 0xFFFFFFFF}}, kZip64, 140},
+    {"directory-size-zip64", {{kEnd, 12, kPut32, 0xFFFFFFFF}}, kZip64, 140},
+    {"directory-offset-zip64", {{kEnd, 16, kPut32, 0xFFFFFFFF}}, kZip64, 140},
     {"zip64-locator", {{kEnd, 12, kAdd32, 20}, {kEnd, 0, kInsert, 0, kLocator}}, kZip64, 140},
     {"end-on-second-disk", {{kEnd, 4, kPut16, 1}}, kMultiDisk, 410},
     {"entry-on-second-disk", {{kC1, 34, kPut16, 1}}, kMultiDisk, 410},
