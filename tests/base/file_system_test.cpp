@@ -124,11 +124,12 @@ TEST(CopyFile, GoesOnThroughABufferWhereTheKernelCannotCopyAndReportsRealFailure
       {{{SYS_copy_file_range, kGivesUp}, {SYS_write, EIO}}, EIO},
       {{{SYS_copy_file_range, kGivesUp}, {SYS_write, 0}}, ENOSPC}};
   // clang-format on
-  for (const auto& [calls, error] : kRows) {
+  for (const auto& row : kRows) {
+    const auto& [calls, error] = row;
     const std::string to = folder.Path("b.sua");
     const std::string outcome = test_support::RunInChild(
-        [&calls] {
-          for (const auto& [call, answer] : calls) test_support::FailSystemCall(call, answer);
+        [&row] {
+          for (const auto& [call, answer] : row.first) test_support::FailSystemCall(call, answer);
         },
         [&] { return Outcome([&] { fs::CopyFile(from, to); }); });
     const bool fails = error != 0;

@@ -17,7 +17,8 @@ std::string RunInChild(const std::function<void()>& setup,
 // with EFBIG, as on a full disk, instead of ending the process.
 void LimitFileSize(size_t bytes);
 // Every later call of the system call `number` fails with `error` without
-// being made (an `error` of 0 makes it answer 0).
+// being made (an `error` of 0 makes it answer 0); for write, every call of
+// 4 KiB or more.
 void FailSystemCall(long number, int error);
 
 }  // namespace qeb::test_support
