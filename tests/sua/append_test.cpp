@@ -22,7 +22,7 @@ TEST(FGLeeCaractArch, ReadsPiecesOfTheAskedSizeOrAllThatRemainsUpToOneMore) {
   } rows[] = {
       {Filler(64001), kBlockLength, "32000 32001 end"}, {Filler(64002), kBlockLength, "32000 32000 2 end"},
       {Filler(32000), kBlockLength, "32000 end"}, {Filler(32001), kBlockLength, "32001 end"},
-      {Filler(591), 295, "295 296 end"}, {Filler(592), 295, "295 295 2 end"}, {Filler(3), 1, "1 2 end"},
+      {Filler(591), 295, "295 296 end"}, {Filler(592), 295, "295 295 2 end"}, {Filler(3), 1, "1 2 end"}, {Filler(1), kBlockLength, "1 end"},
       {"abc" + kMark, 3, "3 end"}, {"abc" + kMark, 10, "3 end"}, {"ab" + kMark + "cd", 10, "x"},
       {"abc" + kMark + kMark, 10, "x"}, {kMark + "a", 10, "end"}, {"abc", 0, "x"}, {"abc", -5, "x"}};
   // clang-format on
