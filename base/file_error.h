@@ -16,5 +16,10 @@ std::string SystemErrorText(unsigned long code);
 // The platform's own error for a folder that is not there: what creating a
 // file in it gives.
 RunError FolderNotFoundError();
+// The error of a file that ends before the size it had when it was opened,
+// where the system reports none: what Windows reports for a read at the end
+// of a file (ERROR_HANDLE_EOF, 38) on Windows, an input/output error (EIO)
+// elsewhere.
+RunError FileEndedEarlyError();
 
 }  // namespace qeb::fs

@@ -27,4 +27,8 @@ RunError FolderNotFoundError() {
   return ErrorFromErrno(ENOENT);
 }
 
+RunError FileEndedEarlyError() {
+  return ErrorFromErrno(EIO);
+}
+
 }  // namespace qeb::fs

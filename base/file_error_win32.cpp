@@ -40,5 +40,9 @@ RunError FolderNotFoundError() {
   return ErrorFromCode(ERROR_PATH_NOT_FOUND);
 }
 
+RunError FileEndedEarlyError() {
+  return ErrorFromCode(ERROR_HANDLE_EOF);
+}
+
 }  // namespace fs
 }  // namespace qeb

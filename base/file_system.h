@@ -19,6 +19,13 @@ namespace qeb::fs {
 std::filesystem::path ToPath(const std::string& utf8);  // throws RunError
 std::string ToUtf8(const std::filesystem::path& path);
 
+// A file's last-write time as its platform keeps it: seconds and the
+// fraction below, from the platform's own epoch.
+struct WriteTime {
+  int64_t seconds = 0;
+  int32_t nanoseconds = 0;
+};
+
 // Owns one open regular file. Every failure throws; a lost write is lost data.
 class File {
  public:
@@ -48,6 +55,9 @@ class File {
   uint64_t Size();
   // Cuts the file to `size` bytes; the position is left where it was.
   void Truncate(uint64_t size);
+  WriteTime LastWriteTime();
+  // Writes out what is buffered first, so that no later write moves the time.
+  void SetLastWriteTime(const WriteTime& time);
   // Writes out what is buffered and asks the system to put the data on the disk.
   void FlushToDisk();
   // Closes; a failure to close a written file is an error.
@@ -66,8 +76,10 @@ class File {
   std::unique_ptr<Native, QuietCloser> native_;
 };
 
-// Copies a file; an existing destination is replaced. The copy is left
-// writable even when the source (a diskette file) is read-only.
+// Copies a file, keeping its last-write time; an existing destination is
+// replaced. The copy is writable even when the source (a diskette file) is
+// read-only. A source that cannot be read whole is an error, and leaves the
+// destination as it was.
 void CopyFile(const std::string& from, const std::string& to);
 void DeleteFile(const std::string& path);
 // Renames; the destination must not exist.

@@ -110,6 +110,21 @@ void File::Truncate(uint64_t size) {
   if (ftruncate(fileno(native_->stream), static_cast<off_t>(size)) != 0) throw LastErrnoError();
 }
 
+WriteTime File::LastWriteTime() {
+  struct stat info {};
+  errno = 0;
+  if (fstat(fileno(native_->stream), &info) != 0) throw LastErrnoError();
+  return {info.st_mtim.tv_sec, static_cast<int32_t>(info.st_mtim.tv_nsec)};
+}
+
+void File::SetLastWriteTime(const WriteTime& time) {
+  errno = 0;
+  if (std::fflush(native_->stream) != 0) throw LastErrnoError();
+  const timespec times[2] = {{0, UTIME_OMIT}, {time.seconds, time.nanoseconds}};  // access, write
+  errno = 0;
+  if (futimens(fileno(native_->stream), times) != 0) throw LastErrnoError();
+}
+
 void File::FlushToDisk() {
   errno = 0;
   if (std::fflush(native_->stream) != 0) throw LastErrnoError();

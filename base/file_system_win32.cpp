@@ -158,6 +158,28 @@ void File::Truncate(uint64_t size) {
     throw LastError();
 }
 
+// FILETIME counts 100-nanosecond ticks.
+constexpr uint64_t kTicksPerSecond = 10'000'000;
+
+WriteTime File::LastWriteTime() {
+  FILETIME written{};
+  if (!GetFileTime(native_->handle, /*creation=*/nullptr, /*access=*/nullptr, &written))
+    throw LastError();
+  const uint64_t ticks = uint64_t{written.dwHighDateTime} << 32 | written.dwLowDateTime;
+  return {static_cast<int64_t>(ticks / kTicksPerSecond),
+          static_cast<int32_t>(ticks % kTicksPerSecond * 100)};
+}
+
+// A time set through a handle stays: the system does not move it again
+// for the writes of that handle.
+void File::SetLastWriteTime(const WriteTime& time) {
+  const uint64_t ticks = static_cast<uint64_t>(time.seconds) * kTicksPerSecond +
+                         static_cast<uint64_t>(time.nanoseconds) / 100;
+  const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  if (!SetFileTime(native_->handle, /*creation=*/nullptr, /*access=*/nullptr, &written))
+    throw LastError();
+}
+
 void File::FlushToDisk() {
   if (!FlushFileBuffers(native_->handle)) throw LastError();
 }
@@ -172,15 +194,18 @@ void DeleteFile(const std::string& path) {
   if (!DeleteFileW(ToPath(path).c_str())) throw LastError();
 }
 
+// Renames never copy: a move to another drive would copy through the
+// system's own copy loop, which is not trusted with a failed read.
 void RenameFile(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING an existing destination is refused.
-  if (!MoveFileExW(ToPath(from).c_str(), ToPath(to).c_str(), MOVEFILE_COPY_ALLOWED))
-    throw LastError();
+  if (!MoveFileExW(ToPath(from).c_str(), ToPath(to).c_str(), /*flags=*/0)) throw LastError();
 }
 
+// Returns once the new name is on the disk: a file put in another's place
+// (an archive over an earlier one) is never lost to a crash in between.
 void ReplaceFile(const std::string& from, const std::string& to) {
   if (!MoveFileExW(ToPath(from).c_str(), ToPath(to).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     throw LastError();
 }
 

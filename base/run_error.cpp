@@ -16,8 +16,8 @@ constexpr std::array<ProgramErrorText, 7> kProgramErrors{{
     {kErrOutOfMemory, "Memoria insuficiente"},
     {kErrInternal, "Error interno"},
     {kErrPastEndOfFile, "La entrada pasó del final del archivo"},
-    {kErrObjectUnloaded, "Object was unloaded"},
-    {kErrDialogCancelled, "Cancel was selected."},
+    {kErrObjectUnloaded, "Se descargó el objeto"},
+    {kErrDialogCancelled, "Se seleccionó Cancelar."},
 }};
 
 }  // namespace

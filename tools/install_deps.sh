@@ -5,7 +5,7 @@ qeb_install_missing() {
   local packages=(cmake ninja-build g++ clang clang-tidy libclang-rt-14-dev googletest libgtest-dev zlib1g-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine64
     wine32:i386 xvfb xauth imagemagick zip unzip p7zip-full libarchive-tools python3 locales
-    fonts-wine)
+    fonts-wine fuse3 python3-fusepy)
   local missing=() package
   for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
