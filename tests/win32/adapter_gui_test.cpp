@@ -157,7 +157,7 @@ TEST_F(Win32WindowSystemTest, TheOpenDialogIsOwnedByTheMainWindowAndCancelIsErro
   EXPECT_EQ(result.outcome, OpenDialogResult::Outcome::kCancelled);
   EXPECT_EQ(
       result.path + "|" + std::to_string(result.error_number) + " " + result.error_description,
-      "|32755 Cancel was selected.");
+      "|32755 Se seleccionó Cancelar.");
 }
 
 }  // namespace

@@ -18,22 +18,22 @@ struct DialogError {
 };
 
 constexpr std::array<DialogError, 16> kDialogErrors{{
-    {CDERR_STRUCTSIZE, "The dialog structure size is invalid."},
-    {CDERR_INITIALIZATION, "The dialog box failed during initialization."},
-    {CDERR_NOTEMPLATE, "The dialog box template is missing."},
-    {CDERR_NOHINSTANCE, "The dialog box instance handle is missing."},
-    {CDERR_LOADSTRFAILURE, "The dialog box failed to load a string."},
-    {CDERR_FINDRESFAILURE, "The dialog box failed to find a resource."},
-    {CDERR_LOADRESFAILURE, "The dialog box failed to load a resource."},
-    {CDERR_LOCKRESFAILURE, "The dialog box failed to lock a resource."},
-    {CDERR_MEMALLOCFAILURE, "Not enough memory for the dialog box."},
-    {CDERR_MEMLOCKFAILURE, "The dialog box failed to lock memory."},
-    {CDERR_NOHOOK, "The dialog box hook procedure is missing."},
-    {CDERR_REGISTERMSGFAIL, "The dialog box failed to register a window message."},
-    {CDERR_DIALOGFAILURE, "The dialog box could not be created."},
-    {FNERR_SUBCLASSFAILURE, "Not enough memory to subclass the file list."},
-    {FNERR_INVALIDFILENAME, "The file name is not valid."},
-    {FNERR_BUFFERTOOSMALL, "The chosen file name is too long."},
+    {CDERR_STRUCTSIZE, "El tamaño de la estructura del cuadro de diálogo no es válido."},
+    {CDERR_INITIALIZATION, "El cuadro de diálogo falló al iniciarse."},
+    {CDERR_NOTEMPLATE, "Falta la plantilla del cuadro de diálogo."},
+    {CDERR_NOHINSTANCE, "Falta el identificador de instancia del cuadro de diálogo."},
+    {CDERR_LOADSTRFAILURE, "El cuadro de diálogo no pudo cargar una cadena."},
+    {CDERR_FINDRESFAILURE, "El cuadro de diálogo no encontró un recurso."},
+    {CDERR_LOADRESFAILURE, "El cuadro de diálogo no pudo cargar un recurso."},
+    {CDERR_LOCKRESFAILURE, "El cuadro de diálogo no pudo bloquear un recurso."},
+    {CDERR_MEMALLOCFAILURE, "No hay memoria suficiente para el cuadro de diálogo."},
+    {CDERR_MEMLOCKFAILURE, "El cuadro de diálogo no pudo bloquear la memoria."},
+    {CDERR_NOHOOK, "Falta el procedimiento de enlace del cuadro de diálogo."},
+    {CDERR_REGISTERMSGFAIL, "El cuadro de diálogo no pudo registrar un mensaje de ventana."},
+    {CDERR_DIALOGFAILURE, "No se pudo crear el cuadro de diálogo."},
+    {FNERR_SUBCLASSFAILURE, "No hay memoria suficiente para la lista de archivos."},
+    {FNERR_INVALIDFILENAME, "El nombre de archivo no es válido."},
+    {FNERR_BUFFERTOOSMALL, "El nombre del archivo elegido es demasiado largo."},
 }};
 
 const wchar_t* OrNull(const std::wstring& text) {
@@ -54,7 +54,7 @@ std::wstring DialogFilter(const std::string& filter) {
 std::string CommonDialogErrorText(DWORD code) {
   for (const DialogError& error : kDialogErrors)
     if (error.code == code) return error.text;
-  return "The dialog box failed (error " + std::to_string(code) + ").";
+  return "El cuadro de diálogo falló (error " + std::to_string(code) + ").";
 }
 
 OpenDialogResult ShowOpenDialog(HWND owner, const OpenDialogSettings& settings) {
