@@ -60,7 +60,8 @@ void FQEB_SUA::Pack(const RunValues& run) {
   ArchivoZIP = run.archive;
   xceed_zip1_.SourceFiles = run.joined;
   xceed_zip1_.ZipFilename = ArchivoZIP;
-  const int32_t result = xceed_zip1_.Compress();
+  int32_t result = 0;
+  ws_.RunWhileAnswering([&] { result = xceed_zip1_.Compress(); });
   if (result < INT16_MIN || result > INT16_MAX) throw OverflowError();
   const auto code = static_cast<int16_t>(result);
   if (code == 0) {

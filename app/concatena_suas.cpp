@@ -26,7 +26,8 @@ char LastCharacterUpperCased(const std::string& text) {
   return AsciiUpperCase(text.back());
 }
 
-bool SameFolder(const std::string& a, const std::string& b) {
+// Whether two paths name one file or folder.
+bool IsSameFile(const std::string& a, const std::string& b) {
   if (EqualIgnoringCase(std::string_view(a), std::string_view(b))) return true;
   std::error_code code;
   return std::filesystem::equivalent(fs::ToPath(a), fs::ToPath(b), code) && !code;
@@ -122,10 +123,15 @@ FQEB_SUA::Exit FQEB_SUA::IntakeFirstFile(const std::string& chosen, RunValues& r
   }
   run.PlaceInWorkFolder(state_.RutaApp + "tmp");
 
-  if (FGExisteArch(run.first_folder + run.first_name)) {
+  // A copy left by an earlier run is never taken for this run's file: when
+  // the chosen file cannot be copied, the checks find no file.
+  if (!IsSameFile(chosen, run.first_copy) && fs::AnythingExists(run.first_copy))
+    fs::DeleteFile(run.first_copy);
+  ws_.RunWhileAnswering([&] {
+    if (!FGExisteArch(run.first_folder + run.first_name)) return;
     if (!fs::FolderExists(run.work_folder)) fs::CreateFolder(run.work_folder);
     fs::CopyFile(chosen, run.first_copy);
-  }
+  });
   state_.DiscosLeidos = 1;
   return Exit::kContinue;
 }
@@ -135,7 +141,7 @@ bool FQEB_SUA::IsPieceUnsafe(const RunValues& run, const std::string& piece_name
   // A piece of the first file's name, or one taken from the work folder,
   // would be copied onto a file the run is working on.
   return EqualIgnoringCase(std::string_view(piece_name), std::string_view(run.first_name)) ||
-         SameFolder(piece_folder, run.InWorkFolder(""));
+         IsSameFile(piece_folder, run.InWorkFolder(""));
 }
 
 FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const RunValues& run) {
@@ -158,7 +164,7 @@ FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const RunValues& run) {
     }
     const std::string piece_copy = run.InWorkFolder(piece_name);
     if (FGExisteArch(piece_copy)) fs::DeleteFile(piece_copy);
-    fs::CopyFile(piece_folder + piece_name, piece_copy);
+    ws_.RunWhileAnswering([&] { fs::CopyFile(piece_folder + piece_name, piece_copy); });
 
     if (!FGAppendFile(run.first_copy, piece_copy, run.first_copy, 0)) {
       if (fs::AnythingExists(piece_copy)) fs::DeleteFile(piece_copy);
@@ -174,8 +180,10 @@ FQEB_SUA::Exit FQEB_SUA::AppendFurtherPieces(const RunValues& run) {
 
 bool FQEB_SUA::FGAppendFile(const std::string& src_file, const std::string& file_to_app,
                             const std::string& tgt_file, int16_t long_reg) {
-  return FileOperationDone(AppendSuaFile(state_, src_file, file_to_app, tgt_file, long_reg),
-                           kAppendFile);
+  FileOutcome outcome = FileOutcome::FailedSilently();
+  ws_.RunWhileAnswering(
+      [&] { outcome = AppendSuaFile(state_, src_file, file_to_app, tgt_file, long_reg); });
+  return FileOperationDone(outcome, kAppendFile);
 }
 
 }  // namespace qeb

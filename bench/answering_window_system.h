@@ -57,6 +57,7 @@ class AnsweringWindowSystem final : public ui::WindowSystem {
   ui::TopLevelWindow TopLevelWindowAt(int /*index*/) override { return {}; }
   void EnableTopLevelWindow(int /*index*/, bool /*enabled*/) override {}
   void ProcessPendingEvents() override {}
+  void RunWhileAnswering(const std::function<void()>& work) override { work(); }
   ui::Extent ScreenSize() override { return {}; }
   bool AnotherCopyRunning() override { return false; }
   ui::Extent MainWindowSize() override { return {}; }

@@ -3,6 +3,7 @@
 // Win32 adapter is one implementation; the scripted one used by tests is the
 // other. Failures are thrown as RunError with the platform's number and text.
 
+#include <functional>
 #include <string>
 
 namespace qeb::ui {
@@ -93,6 +94,10 @@ class WindowSystem {
   virtual TopLevelWindow TopLevelWindowAt(int index) = 0;
   virtual void EnableTopLevelWindow(int index, bool enabled) = 0;
   virtual void ProcessPendingEvents() = 0;
+  // Runs `work` off the window thread, processing pending events until it
+  // ends, so that every window goes on answering while a drive is read;
+  // `work` touches no window. A failure of `work` is thrown here.
+  virtual void RunWhileAnswering(const std::function<void()>& work) = 0;
   virtual Extent ScreenSize() = 0;
 
   // Start-up and the main window.

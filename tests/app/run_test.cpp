@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -68,13 +69,16 @@ std::string Bytes(const std::string& expression) {
 // shows a text and "~" it goes away; "@value" the main window's left, top and
 // caption; "D folder filter" an Open dialog; a box as its kind (I, E, YN, OC),
 // its title in brackets when it is not the usual one, and its text. Each "!"
-// before a line is one beep. {root} stands for the test's root.
+// before a line is one beep, each "&" one step run off the window thread
+// (every copy from a drive, append and packing). {root} stands for the
+// test's root.
 const std::string kUp = "~Preparando información...\n";
 const std::string kStart = kUp + "@5280\n@3960\n@Q.E.B. ( Concatenación de SUA's ) V1.0\n~\n" +
                            kUp +
                            "I[Q.E.B. ( Concatenación de SUA's ) V1.1] Por favor inserte el "
                            "diskette #0 en la unidad A:\n~\nD A: SUA (*.SU0;*.SUA)|*.SU0;*.SUA\n";
 const std::string kChosen = kStart + kUp;
+const std::string kTaken = kChosen + "&";  // the first file classified and copied
 const std::string kMore = "!!YN ¿Más diskettes?\n";
 std::string Insert(int n, const std::string& drive = "A:") {
   const std::string k = std::to_string(n);
@@ -84,13 +88,13 @@ std::string Insert(int n, const std::string& drive = "A:") {
 // Pieces 1 to n-1 asked for and chosen, each after "more?", and "more?" once more.
 std::string Further(int n, const std::string& drive = "A:") {
   std::string seen = kMore;
-  for (int i = 1; i < n; ++i) seen += Insert(i, drive) + kMore;
+  for (int i = 1; i < n; ++i) seen += Insert(i, drive) + "&&" + kMore;
   return seen;
 }
 std::string Error(const std::string& text) {
   return "!E " + text + "\n~\n";  // the run's error exit; the program then takes the window down
 }
-const std::string kPacked = "~\n!I El archivo concatenado se copió como: {root}/prog/";
+const std::string kPacked = "&~\n!I El archivo concatenado se copió como: {root}/prog/";
 const std::string kCopied = kPacked + "tmp/S0307379.ZIP\n";
 const std::string kNotCopied = "~\n!E El archivo concatenado NO se copió.\n";
 const std::string kName = "NOMBRE DE ARCHIVO NO CORRESPONDE A LOS DATOS QUE CONTIENE";
@@ -125,10 +129,48 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
-class Run : public testing::TestWithParam<Scenario> {
+class RunFixture : public testing::Test {
  protected:
   void SetUp() override { saved_folder_ = stdfs::current_path(); }
   void TearDown() override { stdfs::current_path(saved_folder_); }
+
+  // Puts the files on the drives and in the program's folder; answers the
+  // files outside the work folder, with their bytes.
+  std::map<std::string, std::string> Place(const std::string& files) const {
+    std::map<std::string, std::string> outside_work_folder;
+    for (const std::string& file : Words(files)) {
+      const size_t equals = file.find('=');
+      if (equals == std::string::npos) {
+        stdfs::create_directories(folder_.Path(file));
+      } else {
+        const std::string path =
+            folder_.Write(file.substr(0, equals), Bytes(file.substr(equals + 1)));
+        if (!file.starts_with("prog/tmp/")) outside_work_folder[path] = ReadAll(path);
+      }
+    }
+    for (const char* drive : {"A:", "B:", "M:", "a:", "prog"})
+      stdfs::create_directories(folder_.Path(drive));
+    return outside_work_folder;
+  }
+
+  void Script(const std::string& answers) {
+    const std::map<std::string, int> buttons{{"Y", ui::kAnswerYes},
+                                             {"N", ui::kAnswerNo},
+                                             {"OK", ui::kAnswerOk},
+                                             {"C", ui::kAnswerCancel}};
+    for (const std::string& answer : Words(answers)) {
+      if (buttons.count(answer))
+        ws_.QueueAnswer(buttons.at(answer));
+      else if (answer == "cancel")
+        ws_.QueueDialogCancel();
+      else if (answer == "fail")
+        ws_.QueueDialogFailure(20476, "FNERR_INVALIDFILENAME");
+      else
+        ws_.QueueDialogPath(answer.starts_with("work:") ? (Work() / answer.substr(5)).string()
+                                                        : answer);
+    }
+    ws_.SetProgramFolder(folder_.Path("prog"));
+  }
 
   // Runs the program and returns what the operator saw; for a twist with a
   // colon, in a child process that meets a real full disk (and is killed by
@@ -172,6 +214,7 @@ class Run : public testing::TestWithParam<Scenario> {
     const std::map<int, std::string> kinds{{64, "I"}, {16, "E"}, {36, "YN"}, {33, "OC"}};
     for (const auto& [op, detail] : ws_.calls()) {
       if (op == "Beep") seen += "!";
+      if (op == "RunWhileAnswering") seen += "&";
       if (op == "SetProgressText" && !detail.empty()) seen += "~" + detail + "\n";
       if (op == "UnloadProgressWindow") seen += "~\n";
       if (op.starts_with("SetMainWindow")) seen += "@" + detail + "\n";
@@ -205,35 +248,13 @@ class Run : public testing::TestWithParam<Scenario> {
   stdfs::path saved_folder_;
 };
 
+class Run : public RunFixture, public testing::WithParamInterface<Scenario> {};
+
 TEST_P(Run, ShowsAndLeavesWhatTheRowSays) {
   const Scenario& row = GetParam();
-  std::map<std::string, std::string> outside_work_folder;
-  for (const std::string& file : Words(row.files)) {
-    const size_t equals = file.find('=');
-    if (equals == std::string::npos) {
-      stdfs::create_directories(folder_.Path(file));
-    } else {
-      const std::string path =
-          folder_.Write(file.substr(0, equals), Bytes(file.substr(equals + 1)));
-      if (!file.starts_with("prog/tmp/")) outside_work_folder[path] = ReadAll(path);
-    }
-  }
-  for (const char* drive : {"A:", "B:", "M:", "a:", "prog"})
-    stdfs::create_directories(folder_.Path(drive));
-  const std::map<std::string, int> buttons{
-      {"Y", ui::kAnswerYes}, {"N", ui::kAnswerNo}, {"OK", ui::kAnswerOk}, {"C", ui::kAnswerCancel}};
-  for (const std::string& answer : Words(row.answers)) {
-    if (buttons.count(answer))
-      ws_.QueueAnswer(buttons.at(answer));
-    else if (answer == "cancel")
-      ws_.QueueDialogCancel();
-    else if (answer == "fail")
-      ws_.QueueDialogFailure(20476, "FNERR_INVALIDFILENAME");
-    else
-      ws_.QueueDialogPath(answer.starts_with("work:") ? (Work() / answer.substr(5)).string()
-                                                      : answer);
-  }
-  ws_.SetProgramFolder(folder_.Path(row.twist == "prog/" ? "prog/" : "prog"));
+  const std::map<std::string, std::string> outside_work_folder = Place(row.files);
+  Script(row.answers);
+  if (row.twist == "prog/") ws_.SetProgramFolder(folder_.Path("prog/"));
   ws_.SetAnotherCopyRunning(row.twist == "second copy");
   if (row.twist.starts_with("centring fails"))  // "... oddly": with a failure that is no RunError
     ws_.FailOperation("SetMainWindowLeft", row.twist.ends_with("oddly") ? 0 : 438,
@@ -271,6 +292,53 @@ TEST_P(Run, ShowsAndLeavesWhatTheRowSays) {
   EXPECT_EQ(stdfs::current_path(), stdfs::canonical(Work())) << "the checks moved into it";
 }
 
+// The whole run again and again, the Nth call of the file layer failing
+// (open, read, write, flush, close, time, rename, delete, new folder), for
+// every N until a run meets no failure, as SQLite's I/O-error tests do. A run
+// ends in an error box and no archive, or leaves the archive of the run that
+// met no failure, byte for byte; it never reports an archive that is not
+// there, and never changes a diskette.
+class RunWithAFailingCall
+    : public RunFixture,
+      public testing::WithParamInterface<std::pair<const char*, const char*>> {};
+TEST_P(RunWithAFailingCall, EndsInAnErrorOrWithTheWholeArchive) {
+  const std::vector<long> kFileCalls{SYS_openat,    SYS_read,     SYS_write,     SYS_fsync,
+                                     SYS_fdatasync, SYS_close,    SYS_utimensat, SYS_ftruncate,
+                                     SYS_rename,    SYS_renameat, SYS_renameat2, SYS_unlink,
+                                     SYS_unlinkat,  SYS_mkdir};
+  const std::string archive = folder_.Path("prog/tmp/S0307379.ZIP");
+  const auto [files, answers] = GetParam();
+  Script(answers);  // taken by each run in a child of its own
+  stdfs::current_path(folder_.Root());
+  std::string untouched;
+  for (long nth = 0;; ++nth) {  // 0: nothing fails
+    for (const auto& entry : stdfs::directory_iterator(folder_.Root())) stdfs::remove_all(entry);
+    const std::map<std::string, std::string> diskettes = Place(files);
+    std::shared_ptr<const std::atomic<long>> calls;
+    const std::string outcome = test_support::RunInChild(
+        [&] { calls = test_support::FailNthSystemCall(kFileCalls, nth, EIO); },
+        [&] {
+          app_.Form_Load();
+          return std::to_string(*calls >= nth) + std::to_string(ws_.boxes().back().style) + " " +
+                 ws_.boxes().back().text;
+        });
+    const bool reported = outcome.find("se copió como") != std::string::npos;
+    const bool archived = test_support::Exists(archive);
+    if (nth == 0) {
+      ASSERT_TRUE(reported && archived) << outcome;
+      untouched = ReadAll(archive);
+    }
+    EXPECT_TRUE(reported ? archived : outcome.substr(1, 3) == "16 ") << nth << ": " << outcome;
+    EXPECT_TRUE(!archived || ReadAll(archive) == untouched) << nth << ": " << outcome;
+    for (const auto& [path, bytes] : diskettes) EXPECT_EQ(ReadAll(path), bytes) << nth;
+    if (nth > 0 && outcome[0] == '0') break;  // the call never came
+  }
+}
+INSTANTIATE_TEST_SUITE_P(WholeAndSplit, RunWithAFailingCall,
+                         testing::Values(std::pair{"A:/*.SUA=W", "A:/*.SUA"},
+                                         std::pair{"A:/*.SU0=0/3 A:/*.SU1=1/3 A:/*.SU2=2/3",
+                                                   "A:/*.SU0 Y OK A:/*.SU1 Y OK A:/*.SU2 N"}));
+
 // Built when the tests are listed, after every static text is.
 std::vector<Scenario> Scenarios() {
   // Eleven pieces: the last one's prompt and filter carry a number of two digits.
@@ -280,68 +348,68 @@ std::vector<Scenario> Scenarios() {
         joined += "+" + k + "/11";
   return {
       // A whole file whose record says two diskettes passes: the count comes from the name.
-      {"WholeFile", "A:/*.SUA=W2", "A:/*.SUA", kChosen + kCopied, "*.ZIP",
+      {"WholeFile", "A:/*.SUA=W2", "A:/*.SUA", kTaken + kCopied, "*.ZIP",
        "*.SUA=W2 6a0d73127b64664171630e756e070c1870747d"},
       {"WholeFileLowerCaseFromAnyDrive", "M:/s0307379.sua=W", "M:/s0307379.sua",
-       kChosen + kPacked + "/tmp/s0307379.ZIP\n", "s0307379.ZIP",
+       kTaken + kPacked + "/tmp/s0307379.ZIP\n", "s0307379.ZIP",
        "s0307379.sua=W 6a0d73127b64664171630e756e070c1870747d", "prog/"},
       // Leftovers of an earlier run give way to the pieces and the joined file.
       {"SplitFile", pieces + " prog/tmp/*.SU1=old prog/tmp/*.SUA=old", chosen + " N",
-       kChosen + Further(11) + kCopied, "*.ZIP",
+       kTaken + Further(11) + kCopied, "*.ZIP",
        "*.SUA=" + joined + " 0a6a1004071315146f0702026d7f7c7a0b7271"},
       {"SplitFileStartingAtOneFromAnyDrive", "M:/*.SU1=0/2 M:/*.SU2=1/2",
-       "M:/*.SU1 Y OK M:/*.SU2 N", kChosen + Further(2, "M:") + kCopied, "*.ZIP",
+       "M:/*.SU1 Y OK M:/*.SU2 N", kTaken + Further(2, "M:") + kCopied, "*.ZIP",
        "*.SUA=0/2+1/2 0a6a1004071315146f0702026d7f7c7a0b7271"},
       {"MarkAsTheLastByteIsNoData", "A:/*.SU0=0/2 A:/*.SU1=1/2+eof", "A:/*.SU0 Y OK A:/*.SU1 N",
-       kChosen + Further(2) + kCopied, "*.ZIP",
+       kTaken + Further(2) + kCopied, "*.ZIP",
        "*.SUA=0/2+1/2 0a6a1004071315146f0702026d7f7c7a0b7271"},
       {"FirstDialogCancelled", "", "cancel", kStart, "-"},
       {"FirstDialogFails", "", "fail", kStart + "!E 20476 FNERR_INVALIDFILENAME\n", "-"},
       {"CancelAtDisketteOne", "A:/*.SU0=0/3 A:/*.SU1=1/3", "A:/*.SU0 Y C",
-       kChosen + kMore + "!OC Inserte el diskette #1 en la unidad A:\n" + kNotCopied, "*.SU0=0/3"},
+       kTaken + kMore + "!OC Inserte el diskette #1 en la unidad A:\n" + kNotCopied, "*.SU0=0/3"},
       {"FurtherDialogCancelled", "A:/*.SU0=0/3 A:/*.SU1=1/3", "A:/*.SU0 Y OK A:/*.SU1 Y OK cancel",
-       kChosen + kMore + Insert(1) + kMore + Insert(2) + kNotCopied, "*.SU0=0/3+1/3"},
+       kTaken + kMore + Insert(1) + "&&" + kMore + Insert(2) + kNotCopied, "*.SU0=0/3+1/3"},
       {"NameEndingInTwo", "A:/*.SU2=W", "A:/*.SU2", kChosen + Error(kName), "-"},
       {"PieceZeroFromOtherDrive", "M:/*.SU0=0/2", "M:/*.SU0", kChosen + Error(kName), "-"},
       {"PieceZeroFromLowerCaseA", "a:/*.SU0=0/2", "a:/*.SU0", kChosen + Error(kName), "-"},
-      {"NoRightAfterPieceZeroFromB", "B:/*.SU0=0/2", "B:/*.SU0 N", kChosen + kMore + Error(kCount),
+      {"NoRightAfterPieceZeroFromB", "B:/*.SU0=0/2", "B:/*.SU0 N", kTaken + kMore + Error(kCount),
        "*.SU0=0/2"},
       {"LastPieceEndsInALineBreak", "A:/*.SU0=0/2 A:/*.SU1=1/2+crlf", "A:/*.SU0 Y OK A:/*.SU1 N",
-       kChosen + Further(2) + Error(kCount), "*.SU0"},
+       kTaken + Further(2) + Error(kCount), "*.SU0"},
       {"LineBreakAfterTheRecord", "A:/*.SUA=W+crlf", "A:/*.SUA",
-       kChosen + Error("Error en el formato de la información, se esperaba registro de Validación"),
+       kTaken + Error("Error en el formato de la información, se esperaba registro de Validación"),
        ""},
-      {"ShortWholeFile", "A:/*.SUA=short", "A:/*.SUA", kChosen + Error(kNotMatching), ""},
-      {"NameOfOtherData", "A:/T0307379.SUA=W", "A:/T0307379.SUA", kChosen + Error(kNotMatching),
-       ""},
-      {"WholeFileGoneBeforeItsCopy", "", "A:/*.SUA", kChosen + Error(kNotValidated), "-"},
-      // Then a copy left by an earlier run is examined.
-      {"UnopenableCopyOfAWholeFile", "prog/tmp/*.SUA=W", "A:/*.SUA",
-       kChosen + "!E FGRegValFile:13 Permission denied\n" + Error(kNotValidated), "*.SUA", "",
-       "unopenable:prog/tmp/S0307379.SUA"},
+      {"ShortWholeFile", "A:/*.SUA=short", "A:/*.SUA", kTaken + Error(kNotMatching), ""},
+      {"NameOfOtherData", "A:/T0307379.SUA=W", "A:/T0307379.SUA", kTaken + Error(kNotMatching), ""},
+      {"WholeFileGoneBeforeItsCopy", "", "A:/*.SUA", kTaken + Error(kNotValidated), "-"},
+      // A copy left by an earlier run is never taken for this run's file.
+      {"WholeFileGoneAndAnEarlierCopy", "prog/tmp/*.SUA=W", "A:/*.SUA",
+       kTaken + Error(kNotValidated), ""},
+      {"UnreadableWholeFile", "A:/*.SUA=W prog/tmp/*.SUA=old", "A:/*.SUA",
+       kTaken + Error("13 Permission denied"), "", "", "unopenable:A:/S0307379.SUA"},
       {"MarkInsideAPiece", "A:/*.SU0=0/3 A:/*.SU1=1/3!", "A:/*.SU0 Y OK A:/*.SU1",
-       kChosen + kMore + Insert(1) + Error(kNoAppend), "*.SU0=0/3"},
+       kTaken + kMore + Insert(1) + "&&" + Error(kNoAppend), "*.SU0=0/3"},
       {"SamePieceTwice", "A:/*.SU0=0/2", "A:/*.SU0 Y OK A:/*.SU0",
-       kChosen + kMore + Insert(1) + Error(kNoAppend), "*.SU0=0/2"},
+       kTaken + kMore + Insert(1) + Error(kNoAppend), "*.SU0=0/2"},
       {"SamePieceOtherCase", "A:/*.SU0=0/2 A:/s0307379.su0=0/2", "A:/*.SU0 Y OK A:/s0307379.su0",
-       kChosen + kMore + Insert(1) + Error(kNoAppend), "*.SU0=0/2"},
+       kTaken + kMore + Insert(1) + Error(kNoAppend), "*.SU0=0/2"},
       {"PieceFromTheWorkFolder", "A:/*.SU0=0/2 prog/tmp/*.SU1=1/2", "A:/*.SU0 Y OK work:*.SU1",
-       kChosen + kMore + Insert(1) + Error(kNoAppend), "*.SU0=0/2 *.SU1=1/2"},
+       kTaken + kMore + Insert(1) + Error(kNoAppend), "*.SU0=0/2 *.SU1=1/2"},
       {"PieceGoneBeforeItsCopy", "A:/*.SU0=0/2", "A:/*.SU0 Y OK A:/*.SU1",
-       kChosen + kMore + Insert(1) + Error("2 No such file or directory"), "*.SU0=0/2"},
+       kTaken + kMore + Insert(1) + "&" + Error("2 No such file or directory"), "*.SU0=0/2"},
       {"WorkFolderTakenByAFile", "prog/tmp=old A:/*.SUA=W", "A:/*.SUA",
-       kChosen + Error("17 File exists"), "-"},
+       kTaken + Error("17 File exists"), "-"},
       {"JoinedNameTakenByAFolder", "A:/*.SU0=0/2 A:/*.SU1=1/2 prog/tmp/*.SUA/",
-       "A:/*.SU0 Y OK A:/*.SU1 N", kChosen + Further(2) + Error("17 File exists"),
+       "A:/*.SU0 Y OK A:/*.SU1 N", kTaken + Further(2) + Error("17 File exists"),
        "*.SU0=0/2+1/2 *.SUA/"},
       {"ArchiveNameTakenByAFolder", "A:/*.SUA=W prog/tmp/*.ZIP/", "A:/*.SUA",
-       kChosen + "!E[" + kZipTitle + "] " + zip::ZipErrorText(519) + "\n" + kNotCopied, "*.ZIP/"},
+       kTaken + "&!E[" + kZipTitle + "] " + zip::ZipErrorText(519) + "\n" + kNotCopied, "*.ZIP/"},
       {"DiskFullWhileAppending", "A:/*.SU0=0/2 A:/*.SU1=1/2", "A:/*.SU0 Y OK A:/*.SU1",
-       kChosen + kMore + Insert(1) + "!E FGAppendFile:27 File too large\n" + Error(kNoAppend),
+       kTaken + kMore + Insert(1) + "&&!E FGAppendFile:27 File too large\n" + Error(kNoAppend),
        "*.SU0", "", "limit:1/2"},
       // An earlier archive is never reported as this run's.
       {"DiskFullWhilePacking", "A:/*.SUA=R prog/tmp/*.ZIP=old", "A:/*.SUA",
-       kChosen + "!E[" + kZipTitle + "] " + zip::ZipErrorText(150) + "\n" + kNotCopied, "*.ZIP=old",
+       kTaken + "&!E[" + kZipTitle + "] " + zip::ZipErrorText(150) + "\n" + kNotCopied, "*.ZIP=old",
        "", "limit:R"},
       // Only the archive's temporary file holds what was written.
       {"KilledWhilePacking", "A:/*.SUA=R prog/tmp/*.ZIP=old", "A:/*.SUA",

@@ -2,6 +2,7 @@
 
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <cstdint>
 #include <stdexcept>
+#include <thread>
 
 namespace qeb::test_support {
 
@@ -71,6 +73,43 @@ void FailSystemCall(long number, int error) {
   if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
       prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
     throw std::runtime_error("cannot install the system-call filter");
+}
+
+std::shared_ptr<const std::atomic<long>> FailNthSystemCall(const std::vector<long>& numbers,
+                                                           long nth, int error) {
+  // Each call listed goes to the supervisor below, which lets it be made or
+  // answers it with the error.
+  std::vector<sock_filter> filter{BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+  for (const long number : numbers) {
+    filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<uint32_t>(number), 0, 1));
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_USER_NOTIF));
+  }
+  filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+  const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+  const long listener = prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0
+                            ? -1
+                            : syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER,
+                                      SECCOMP_FILTER_FLAG_NEW_LISTENER, &program);
+  if (listener < 0) throw std::runtime_error("cannot install the system-call supervisor");
+  auto count = std::make_shared<std::atomic<long>>(0);
+  // The supervisor makes none of the calls it supervises.
+  std::thread([fd = static_cast<int>(listener), nth, error, count] {
+    for (;;) {
+      seccomp_notif call{};
+      if (ioctl(fd, SECCOMP_IOCTL_NOTIF_RECV, &call) != 0) {
+        if (errno == EINTR) continue;
+        return;
+      }
+      seccomp_notif_resp answer{};
+      answer.id = call.id;
+      if (++*count == nth)
+        answer.error = -error;
+      else
+        answer.flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE;
+      ioctl(fd, SECCOMP_IOCTL_NOTIF_SEND, &answer);
+    }
+  }).detach();
+  return count;
 }
 
 }  // namespace qeb::test_support

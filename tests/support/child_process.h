@@ -2,9 +2,12 @@
 // Real system failures for tests, met in a forked child so that the test
 // runner itself stays untouched (Linux only).
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace qeb::test_support {
 
@@ -20,5 +23,10 @@ void LimitFileSize(size_t bytes);
 // being made (an `error` of 0 makes it answer 0); for write, every call of
 // 4 KiB or more.
 void FailSystemCall(long number, int error);
+// For a child's setup. Counts the calls of the system calls `numbers` from
+// here on, by every thread started later too, and makes call number `nth`
+// fail with `error` instead of being made. Answers the count so far.
+std::shared_ptr<const std::atomic<long>> FailNthSystemCall(const std::vector<long>& numbers,
+                                                           long nth, int error);
 
 }  // namespace qeb::test_support

@@ -10,6 +10,7 @@
 #include "ui/win32/dpi.h"
 #include "ui/win32/module_folder.h"
 #include "ui/win32/open_dialog.h"
+#include "ui/win32/worker.h"
 
 namespace qeb::ui::win32 {
 namespace {
@@ -203,6 +204,10 @@ void Win32WindowSystem::ProcessPendingEvents() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+}
+
+void Win32WindowSystem::RunWhileAnswering(const std::function<void()>& work) {
+  RunOnWorker(work, [this] { ProcessPendingEvents(); });
 }
 
 Extent Win32WindowSystem::ScreenSize() {

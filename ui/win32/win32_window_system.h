@@ -46,6 +46,7 @@ class Win32WindowSystem final : public WindowSystem, private ProgressWindowEvent
   TopLevelWindow TopLevelWindowAt(int index) override;
   void EnableTopLevelWindow(int index, bool enabled) override;
   void ProcessPendingEvents() override;
+  void RunWhileAnswering(const std::function<void()>& work) override;
   Extent ScreenSize() override;
   bool AnotherCopyRunning() override;
   std::string ProgramFolder() override;
