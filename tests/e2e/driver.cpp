@@ -24,6 +24,15 @@
 //   progress-while-working
 //                         right after a choice, until the next box: report
 //                         the last text the progress window showed, or none
+//   answers-while-working
+//                         right after a choice, until the next box: ask
+//                         every window of the program for an answer, again
+//                         and again, and report whether the work took 6 s
+//                         or more, whether every answer came within 500 ms
+//                         (the longest goes to the driver's log), and
+//                         whether the progress window's line showed drawn
+//                         on the screen midway, saved as
+//                         SHOTS_FOLDER\while-working-N.bmp for the Nth step
 //   lock PATH             hold PATH open with no sharing (as another program
 //                         using the file would) until the driver ends
 //   shot NAME             save the screen, once it stops changing, as
@@ -61,6 +70,8 @@ constexpr auto kStepWait = 30s;
 constexpr auto kSecondCopyWait = 10s;  // covers the start of a Wine process
 constexpr auto kPoll = 25ms, kFastPoll = 5ms;
 constexpr UINT kCloseWait = 5000;  // milliseconds
+// The longest a window may take to answer, and the least a slow copy takes.
+constexpr std::chrono::milliseconds kAnswerWithin = 500ms, kSlowWork = 6s, kLongWorkWait = 120s;
 constexpr const wchar_t* kProgressClass = L"QEB_SUA.FMSG_SUA";
 constexpr int kProgressLabel = 1001;
 // Controls of the Open dialog: file type, "Look in" and file name.
@@ -83,14 +94,14 @@ bool HasClass(HWND window, const wchar_t* name) {
   return std::wstring(found) == name;
 }
 
-// The visible top-level windows of one process.
-std::vector<HWND> VisibleWindowsOf(DWORD process_id) {
+// The top-level windows of one process, or only its visible ones.
+std::vector<HWND> WindowsOf(DWORD process_id, bool visible_only = true) {
   std::vector<HWND> found;
   for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, nullptr); window != nullptr;
        window = FindWindowExW(nullptr, window, nullptr, nullptr)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == process_id && IsWindowVisible(window)) found.push_back(window);
+    if (owner == process_id && (!visible_only || IsWindowVisible(window))) found.push_back(window);
   }
   return found;
 }
@@ -131,10 +142,9 @@ std::vector<uint32_t> ScreenPixels(BITMAPINFOHEADER info) {
   return pixels;
 }
 
-// Saves the screen as a BMP file once it has stopped changing: windows that
-// have just appeared may still be painting.
-void SaveScreenShot(const std::filesystem::path& file) {
-  // Negative height: rows top down; BI_RGB: no colour table follows.
+// The whole screen as a 32-bit bitmap. Negative height: rows top down;
+// BI_RGB: no colour table follows.
+BITMAPINFOHEADER ScreenForm() {
   BITMAPINFOHEADER info{};
   info.biSize = sizeof(info);
   info.biWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -142,6 +152,13 @@ void SaveScreenShot(const std::filesystem::path& file) {
   info.biPlanes = 1;
   info.biBitCount = 32;
   info.biCompression = BI_RGB;
+  return info;
+}
+
+// Saves the screen as a BMP file once it has stopped changing: windows that
+// have just appeared may still be painting.
+void SaveScreenShot(const std::filesystem::path& file) {
+  const BITMAPINFOHEADER info = ScreenForm();
   std::vector<uint32_t> pixels = ScreenPixels(info), again;
   for (const auto deadline = Clock::now() + 3s; Clock::now() < deadline; pixels.swap(again)) {
     std::this_thread::sleep_for(150ms);
@@ -180,6 +197,7 @@ class Driver {
     }
     if (step == "progress") return Progress();
     if (step == "progress-while-working") return ProgressWhileWorking();
+    if (step == "answers-while-working") return AnswersWhileWorking();
     if (step == "lock") {
       locks_.emplace_back(CreateFileW(ToWide(argument).c_str(), GENERIC_READ, /*share=*/0, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -220,7 +238,7 @@ class Driver {
     const UniqueKernelHandle second = Launch(&second_id);
     bool showed_window = false;
     for (const auto deadline = Clock::now() + kSecondCopyWait; !Ended(second, 25);) {
-      showed_window |= !VisibleWindowsOf(second_id).empty();
+      showed_window |= !WindowsOf(second_id).empty();
       if (Clock::now() > deadline) {
         TerminateProcess(second.get(), 99);
         throw StepFailure("second copy still running");
@@ -229,10 +247,14 @@ class Driver {
     return "exit " + ExitCode(second) + (showed_window ? ", showed a window" : ", no window");
   }
 
-  // A box or dialog of the program other than the one just answered.
+  // A box or dialog of the program other than the one just answered, once
+  // it is ready: a box shows its buttons and text, a dialog its file name.
   HWND NextDialogWindow() const {
-    for (const HWND window : VisibleWindowsOf(process_id_))
-      if (HasClass(window, kDialogClass) && !(window == last_ && IsWindow(last_))) return window;
+    for (const HWND window : WindowsOf(process_id_))
+      if (HasClass(window, kDialogClass) && !(window == last_ && IsWindow(last_)) &&
+          (IsOpenDialog(window) ||
+           (!ButtonsOf(window).empty() && !ItemText(window, kMessageBoxText).empty())))
+        return window;
     return nullptr;
   }
 
@@ -244,7 +266,7 @@ class Driver {
       if (Ended(process_)) throw StepFailure("the program ended (exit " + ExitCode(process_) + ")");
       if (Clock::now() > deadline) throw StepFailure("timed out");
     }
-    for (const HWND other : VisibleWindowsOf(process_id_))
+    for (const HWND other : WindowsOf(process_id_))
       if (other != last_ && !HasClass(other, kProgressClass))
         throw StepFailure("window " + Quoted(WindowText(other)) + " is visible too");
     const std::string title = Quoted(WindowText(last_));
@@ -279,7 +301,7 @@ class Driver {
   }
 
   HWND VisibleProgressWindow() const {
-    for (const HWND window : VisibleWindowsOf(process_id_))
+    for (const HWND window : WindowsOf(process_id_))
       if (HasClass(window, kProgressClass)) return window;
     return nullptr;
   }
@@ -301,6 +323,49 @@ class Driver {
       if (Clock::now() > deadline) throw StepFailure("no box after the work");
     }
     return last_text.empty() ? "none" : Quoted(last_text);
+  }
+
+  // Whether the progress window's line shows on the screen as drawn: dark
+  // text on its white ground.
+  static bool LineDrawn(HWND progress) {
+    RECT line{};
+    if (!GetWindowRect(GetDlgItem(progress, kProgressLabel), &line)) return false;
+    const BITMAPINFOHEADER info = ScreenForm();
+    const std::vector<uint32_t> pixels = ScreenPixels(info);
+    int dark = 0;
+    for (LONG y = std::max(line.top, 0L); y < std::min(line.bottom, -info.biHeight); ++y)
+      for (LONG x = std::max(line.left, 0L); x < std::min(line.right, info.biWidth); ++x)
+        dark += (pixels[static_cast<size_t>(y * info.biWidth + x)] & 0xFF) < 0x40;
+    return dark > 20;
+  }
+
+  // Asks every window of the program for an answer until the next box, and
+  // says how the program answered meanwhile.
+  std::string AnswersWhileWorking() {
+    const auto started = Clock::now();
+    auto longest = 0ms;
+    bool shot_taken = false, drawn = false;
+    while (NextDialogWindow() == nullptr && !Ended(process_)) {
+      for (const HWND window : WindowsOf(process_id_, /*visible_only=*/false)) {
+        const auto asked = Clock::now();
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 15000, &ignored);
+        longest = std::max(
+            longest, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked));
+      }
+      if (!shot_taken && Clock::now() - started > kSlowWork / 2) {
+        SaveScreenShot(shots_ / (L"while-working-" + std::to_wstring(++working_steps_) + L".bmp"));
+        drawn = LineDrawn(VisibleProgressWindow());
+        shot_taken = true;
+      }
+      if (Clock::now() - started > kLongWorkWait) throw StepFailure("no box after the work");
+      std::this_thread::sleep_for(kPoll);
+    }
+    std::fprintf(stderr, "longest answer: %lld ms\n", static_cast<long long>(longest.count()));
+    return std::string(Clock::now() - started >= kSlowWork ? "6 s or more" : "less than 6 s") +
+           (longest <= kAnswerWithin ? ", every answer within 500 ms"
+                                     : ", an answer after 500 ms") +
+           (drawn ? ", the line drawn" : ", the line not drawn");
   }
 
   // Clicks the progress window, which must stay behind the box or dialog,
@@ -336,6 +401,7 @@ class Driver {
   DWORD process_id_ = 0;
   HWND last_ = nullptr;
   std::vector<UniqueKernelHandle> locks_;
+  int working_steps_ = 0;
 };
 
 }  // namespace

@@ -25,6 +25,7 @@ e2e_stop() {
   timeout 30 wineserver -k >/dev/null 2>&1
   kill "${e2e_xvfb:-}" 2>/dev/null
   release_small_disk
+  release_diskette_drive
   return 0
 }
 
@@ -37,6 +38,7 @@ e2e_start() {
   export WINEPREFIX=$e2e_work/wine
   # A server left by an interrupted earlier run would hold the old prefix.
   [ -d "$WINEPREFIX" ] && timeout 30 wineserver -k >/dev/null 2>&1
+  fusermount -uz "$e2e_work/drive-a" 2>/dev/null  # left by an interrupted run
   [ -d "$e2e_work/drives" ] && chmod -R u+w "$e2e_work/drives"  # write-protected diskettes
   rm -rf "$e2e_work"
   mkdir -p "$e2e_work/drives/a" "$e2e_work/drives/b" "$e2e_work/drives/m"
@@ -73,6 +75,7 @@ e2e_drive() {
   mkdir -p "$4"
   timeout $kRunDeadline wine "$e2e_build/tests/e2e/e2e_driver.exe" "${args[@]}" </dev/null >"$3.log" 2>&1
   status=$?
+  grep -h '^longest answer' "$3.log" | sed 's/^/  /'
   # After the deadline: end this prefix's processes, keep a server up.
   [ $status -ne 124 ] || { timeout 30 wineserver -k; wineserver -p; } >/dev/null 2>&1
   for shot in "$4"/*.bmp; do [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"; done
@@ -88,7 +91,9 @@ make_samples() {
   samples=$e2e_work/samples
   gen "$samples/whole" --name S0307379 --records 30000 --whole &&
     gen "$samples/split2" --name S0307379 --records 3000 --pieces 2 &&
-    gen "$samples/split3" --name S0307379 --records 6000 --pieces 3 || return 1
+    gen "$samples/split3" --name S0307379 --records 6000 --pieces 3 &&
+    gen "$samples/slow-whole" --name S0307379 --records 1000 --whole &&
+    gen "$samples/slow-split" --name S0307379 --records 2000 --pieces 2 || return 1
   # A whole file that does not compress: 2500 KiB of random bytes (never the
   # end-of-data mark 0x1A) ending in the validation record of a whole file.
   mkdir -p "$samples/incompressible"
@@ -112,6 +117,21 @@ problem() { echo "  $*"; checks_ok=0; }
 # disk, as Windows reports it (error 112).
 small_disk() { mkdir -p "$WORK_DIR" && mount -t tmpfs -o "size=${1}k" qeb-e2e "$WORK_DIR"; }
 release_small_disk() { if mountpoint -q "${WORK_DIR:-/nonexistent}"; then umount "$WORK_DIR"; fi; }
+
+# diskette_drive [--rate BYTES_PER_SECOND] [--bad NAME@OFFSET]...: drive A:
+# reads $A_DIR through a diskette drive of its own (FUSE): slowly, or with
+# sectors that cannot be read. A drive that cannot start fails the setup.
+diskette_drive() {
+  mkdir -p "$e2e_work/drive-a" &&
+    "$e2e_here/../support/diskette_drive.py" "$A_DIR" "$e2e_work/drive-a" "$@" &&
+    ln -sfn "$e2e_work/drive-a" "$WINEPREFIX/dosdevices/a:"
+}
+release_diskette_drive() {
+  [ -n "${e2e_work:-}" ] || return 0
+  ln -sfn "$e2e_work/drives/a" "$WINEPREFIX/dosdevices/a:"
+  fusermount -uz "$e2e_work/drive-a" 2>/dev/null
+  return 0
+}
 
 # expect_no_work_folder / expect_work_files NAME...: the work folder is absent,
 # or holds exactly these files (so no copy, joined or temporary file is left).
@@ -137,7 +157,7 @@ run_scenario() {  # NAME
   local name=$1 run_dir=$e2e_work/runs/$1 folder="Programa Ñandú"
   local program_dir=$WINEPREFIX/drive_c/$folder
   chmod -R u+w "$e2e_work/drives"  # a setup may have write-protected a diskette
-  WORK_DIR=$program_dir/tmp && release_small_disk
+  WORK_DIR=$program_dir/tmp && release_small_disk && release_diskette_drive
   rm -rf "$program_dir" "$e2e_work"/drives/*/*
   mkdir -p "$program_dir" "$run_dir"
   cp "$e2e_build/QEB_SUA.exe" "$program_dir/"
@@ -161,6 +181,7 @@ run_scenario() {  # NAME
   diskette_listing | cmp -s "$run_dir/diskettes.before" - || problem "the diskettes changed"
   eval "$(sed -n 's/^check //p' "$run_dir/block")"
   release_small_disk
+  release_diskette_drive
   [ $checks_ok -eq 1 ]
 }
 
