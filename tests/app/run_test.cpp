@@ -316,7 +316,7 @@ TEST_P(RunWithAFailingCall, EndsInAnErrorOrWithTheWholeArchive) {
     const std::map<std::string, std::string> diskettes = Place(files);
     std::shared_ptr<const std::atomic<long>> calls;
     const std::string outcome = test_support::RunInChild(
-        [&] { calls = test_support::FailNthSystemCall(kFileCalls, nth, EIO); },
+        [&] { calls = test_support::FailSystemCall(kFileCalls, nth, EIO); },
         [&] {
           app_.Form_Load();
           return std::to_string(*calls >= nth) + std::to_string(ws_.boxes().back().style) + " " +

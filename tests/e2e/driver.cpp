@@ -21,17 +21,15 @@
 //   progress              report the progress window's text, click it (it
 //                         must stay behind the box or dialog), ask it to
 //                         close and report whether it stayed; or "none"
-//   progress-while-working
-//                         right after a choice, until the next box: report
-//                         the last text the progress window showed, or none
 //   answers-while-working
 //                         right after a choice, until the next box: ask
 //                         every window of the program for an answer, again
-//                         and again, and report whether the work took 6 s
-//                         or more, whether every answer came within 500 ms
-//                         (the longest goes to the driver's log), and
-//                         whether the progress window's line showed drawn
-//                         on the screen midway, saved as
+//                         and again; report the last text the progress
+//                         window showed (or none), whether every answer came
+//                         within 500 ms (the longest goes to the driver's
+//                         log) and, when the work took 6 s or more, whether
+//                         the progress window's line showed drawn on the
+//                         screen midway, saved as
 //                         SHOTS_FOLDER\while-working-N.bmp for the Nth step
 //   lock PATH             hold PATH open with no sharing (as another program
 //                         using the file would) until the driver ends
@@ -196,7 +194,6 @@ class Driver {
       return argument;
     }
     if (step == "progress") return Progress();
-    if (step == "progress-while-working") return ProgressWhileWorking();
     if (step == "answers-while-working") return AnswersWhileWorking();
     if (step == "lock") {
       locks_.emplace_back(CreateFileW(ToWide(argument).c_str(), GENERIC_READ, /*share=*/0, nullptr,
@@ -312,19 +309,6 @@ class Driver {
     return window == nullptr ? L"" : WindowText(GetDlgItem(window, kProgressLabel));
   }
 
-  // Right after a choice the run works (copies, checks, packs) before its
-  // next box: the last text the progress window showed meanwhile.
-  std::string ProgressWhileWorking() const {
-    std::wstring last_text;
-    for (const auto deadline = Clock::now() + kStepWait;; std::this_thread::sleep_for(kFastPoll)) {
-      const std::wstring text = ProgressLine(VisibleProgressWindow());
-      if (!text.empty()) last_text = text;
-      if (NextDialogWindow() != nullptr || Ended(process_)) break;
-      if (Clock::now() > deadline) throw StepFailure("no box after the work");
-    }
-    return last_text.empty() ? "none" : Quoted(last_text);
-  }
-
   // Whether the progress window's line shows on the screen as drawn: dark
   // text on its white ground.
   static bool LineDrawn(HWND progress) {
@@ -339,13 +323,17 @@ class Driver {
     return dark > 20;
   }
 
-  // Asks every window of the program for an answer until the next box, and
-  // says how the program answered meanwhile.
+  // Right after a choice the run works (copies, checks, packs) before its
+  // next box: asks every window of the program for an answer meanwhile, and
+  // says how the program answered and what it showed.
   std::string AnswersWhileWorking() {
     const auto started = Clock::now();
     auto longest = 0ms;
     bool shot_taken = false, drawn = false;
+    std::wstring last_text;
     while (NextDialogWindow() == nullptr && !Ended(process_)) {
+      if (const std::wstring text = ProgressLine(VisibleProgressWindow()); !text.empty())
+        last_text = text;
       for (const HWND window : WindowsOf(process_id_, /*visible_only=*/false)) {
         const auto asked = Clock::now();
         DWORD_PTR ignored = 0;
@@ -359,13 +347,15 @@ class Driver {
         shot_taken = true;
       }
       if (Clock::now() - started > kLongWorkWait) throw StepFailure("no box after the work");
-      std::this_thread::sleep_for(kPoll);
+      std::this_thread::sleep_for(kFastPoll);
     }
     std::fprintf(stderr, "longest answer: %lld ms\n", static_cast<long long>(longest.count()));
-    return std::string(Clock::now() - started >= kSlowWork ? "6 s or more" : "less than 6 s") +
+    return (last_text.empty() ? "none" : Quoted(last_text)) +
            (longest <= kAnswerWithin ? ", every answer within 500 ms"
                                      : ", an answer after 500 ms") +
-           (drawn ? ", the line drawn" : ", the line not drawn");
+           (Clock::now() - started < kSlowWork ? ""
+            : drawn                            ? ", 6 s or more, the line drawn"
+                                               : ", 6 s or more, the line not drawn");
   }
 
   // Clicks the progress window, which must stay behind the box or dialog,

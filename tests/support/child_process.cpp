@@ -58,25 +58,8 @@ void LimitFileSize(size_t bytes) {
   if (setrlimit(RLIMIT_FSIZE, &limit) != 0) throw std::runtime_error("setrlimit failed");
 }
 
-void FailSystemCall(long number, int error) {
-  // A write fails only when it moves 4 KiB or more: AddressSanitizer's own
-  // runtime probes memory with small writes to a pipe of its own.
-  const uint32_t smallest = number == SYS_write ? 4096 : 0;
-  sock_filter filter[] = {
-      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<uint32_t>(number), 0, 3),
-      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
-      BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, smallest, 0, 1),
-      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | static_cast<uint32_t>(error)),
-      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
-  const sock_fprog program{6, filter};
-  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
-      prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
-    throw std::runtime_error("cannot install the system-call filter");
-}
-
-std::shared_ptr<const std::atomic<long>> FailNthSystemCall(const std::vector<long>& numbers,
-                                                           long nth, int error) {
+std::shared_ptr<const std::atomic<long>> FailSystemCall(const std::vector<long>& numbers, long nth,
+                                                        int error, bool persist) {
   // Each call listed goes to the supervisor below, which lets it be made or
   // answers it with the error.
   std::vector<sock_filter> filter{BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
@@ -93,7 +76,7 @@ std::shared_ptr<const std::atomic<long>> FailNthSystemCall(const std::vector<lon
   if (listener < 0) throw std::runtime_error("cannot install the system-call supervisor");
   auto count = std::make_shared<std::atomic<long>>(0);
   // The supervisor makes none of the calls it supervises.
-  std::thread([fd = static_cast<int>(listener), nth, error, count] {
+  std::thread([fd = static_cast<int>(listener), nth, error, persist, count] {
     for (;;) {
       seccomp_notif call{};
       if (ioctl(fd, SECCOMP_IOCTL_NOTIF_RECV, &call) != 0) {
@@ -102,7 +85,7 @@ std::shared_ptr<const std::atomic<long>> FailNthSystemCall(const std::vector<lon
       }
       seccomp_notif_resp answer{};
       answer.id = call.id;
-      if (++*count == nth)
+      if (const long made = ++*count; made == nth || (persist && made > nth))
         answer.error = -error;
       else
         answer.flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE;

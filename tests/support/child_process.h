@@ -19,14 +19,11 @@ std::string RunInChild(const std::function<void()>& setup,
 // For a child's setup. Files cannot grow past `bytes`: a write there fails
 // with EFBIG, as on a full disk, instead of ending the process.
 void LimitFileSize(size_t bytes);
-// Every later call of the system call `number` fails with `error` without
-// being made (an `error` of 0 makes it answer 0); for write, every call of
-// 4 KiB or more.
-void FailSystemCall(long number, int error);
 // For a child's setup. Counts the calls of the system calls `numbers` from
 // here on, by every thread started later too, and makes call number `nth`
-// fail with `error` instead of being made. Answers the count so far.
-std::shared_ptr<const std::atomic<long>> FailNthSystemCall(const std::vector<long>& numbers,
-                                                           long nth, int error);
+// (and, when `persist`, every later one) fail with `error` instead of being
+// made. Answers the count so far.
+std::shared_ptr<const std::atomic<long>> FailSystemCall(const std::vector<long>& numbers, long nth,
+                                                        int error, bool persist = false);
 
 }  // namespace qeb::test_support

@@ -1,14 +1,13 @@
 #!/usr/bin/python3
-"""A diskette drive for the tests: serves FOLDER read-only at MOUNTPOINT
-through FUSE, at a diskette drive's pace when --rate is given, and failing
-with EIO every read of a file that reaches a given offset, as a sector that
-cannot be read does. Returns once mounted; `fusermount -u MOUNTPOINT` ends it.
-
-  diskette_drive.py FOLDER MOUNTPOINT [--rate BYTES_PER_SECOND] [--bad NAME@OFFSET]...
-"""
-import argparse
+# A diskette drive for the tests: serves FOLDER read-only at MOUNTPOINT
+# through FUSE, at a diskette drive's pace when --rate is given, and failing
+# with EIO every read of a file that reaches a given offset, as a sector that
+# cannot be read does. Returns once mounted; `fusermount -u MOUNTPOINT` ends it.
+#
+#   diskette_drive.py FOLDER MOUNTPOINT [--rate BYTES_PER_SECOND] [--bad NAME@OFFSET]...
 import errno
 import os
+import sys
 import time
 
 from fusepy import FUSE, FuseOSError, Operations
@@ -33,30 +32,24 @@ class Diskette(Operations):
         return os.open(self._real(path), os.O_RDONLY)
 
     def read(self, path, size, offset, fh):
-        bad = self.bad.get(os.path.basename(path))
-        if bad is not None and offset + size > bad:
+        if offset + size > self.bad.get(os.path.basename(path), float('inf')):
             raise FuseOSError(errno.EIO)
         data = os.pread(fh, size, offset)
-        if self.rate:
-            time.sleep(len(data) / self.rate)
+        time.sleep(len(data) / self.rate)
         return data
 
     def release(self, path, fh):
         os.close(fh)
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument('folder')
-    parser.add_argument('mountpoint')
-    parser.add_argument('--rate', type=float, default=0)
-    parser.add_argument('--bad', action='append', default=[])
-    args = parser.parse_args()
-    bad = {name: int(offset) for name, offset in (b.rsplit('@', 1) for b in args.bad)}
-    # Every read reaches the drive: no cache between the program and it.
-    FUSE(Diskette(os.path.abspath(args.folder), args.rate, bad), args.mountpoint,
-         foreground=False, ro=True, nothreads=True, direct_io=True)
-
-
-if __name__ == '__main__':
-    main()
+folder, mountpoint, options = sys.argv[1], sys.argv[2], sys.argv[3:]
+rate, bad = float('inf'), {}
+for option, value in zip(options[::2], options[1::2]):
+    if option == '--rate':
+        rate = float(value)
+    else:
+        name, offset = value.rsplit('@', 1)
+        bad[name] = int(offset)
+# Every read reaches the drive: no cache between the program and it.
+FUSE(Diskette(os.path.abspath(folder), rate, bad), mountpoint,
+     foreground=False, ro=True, nothreads=True, direct_io=True)

@@ -144,8 +144,8 @@ std::string PackInChild(const std::string& source, const std::string& archive, s
   return test_support::RunInChild(
       [&] {
         if (limit != 0) test_support::LimitFileSize(limit);
-        if (fsync_error != 0) test_support::FailSystemCall(SYS_fsync, fsync_error);
-        if (close_error != 0) test_support::FailSystemCall(SYS_close, close_error);
+        if (fsync_error != 0) test_support::FailSystemCall({SYS_fsync}, 1, fsync_error, true);
+        if (close_error != 0) test_support::FailSystemCall({SYS_close}, 1, close_error, true);
       },
       [&] { return std::to_string(Pack(source, archive).code); });
 }
