@@ -4,9 +4,13 @@
 # diskettes generated here: one whole file and one split set). Uses your
 # display, or Xvfb when there is none. Installs whatever is missing (as root).
 #
-#   tools/run.sh [--win32] [DISKETTE_FOLDER]
+#   tools/run.sh [--win32] [--slow] [--bad NAME@OFFSET]... [DISKETTE_FOLDER]
 #   tools/run.sh --demo [--win32]
 #
+# --slow and --bad read drive A: as a real diskette drive does, through FUSE
+# (tools/diskette_drive.py): --slow at 40 KB a second, and --bad failing
+# every read of the file NAME that reaches byte OFFSET, as a sector that
+# cannot be read does.
 # --win32 builds and runs the 32-bit exe (preset win32, build/win32) instead
 # of the 64-bit one (preset win64, build/win64); options come in any order.
 #
@@ -24,14 +28,18 @@ cd "$root" || exit 1
 source "$root/tools/install_deps.sh"
 qeb_install_missing || exit 1
 
-demo=0 preset=win64 diskettes=
-for arg; do
-  case $arg in
+demo=0 preset=win64 diskettes= drive=()
+while [ $# -gt 0 ]; do
+  case $1 in
     --demo) demo=1 ;;
     --win32) preset=win32 ;;
-    -*) echo "usage: $0 [--demo] [--win32] [DISKETTE_FOLDER]" >&2; exit 2 ;;
-    *) diskettes=$arg ;;
+    --slow) drive+=(--rate 40000) ;;
+    --bad) drive+=(--bad "${2:-}") && shift ;;
+    -*) echo "usage: $0 [--demo] [--win32] [--slow] [--bad NAME@OFFSET]... [DISKETTE_FOLDER]" >&2
+      exit 2 ;;
+    *) diskettes=$1 ;;
   esac
+  shift
 done
 build=$root/build/$preset
 
@@ -104,7 +112,14 @@ if [ ! -f "$prefix/system.reg" ] || [ ! -f "$prefix/drive_c/windows/Fonts/marlet
   echo "== making the Wine prefix $prefix" >&2
   qeb_make_wine_prefix "$prefix"
 fi
-ln -sfn "$diskettes" "$prefix/dosdevices/a:"
+drive_a=$diskettes
+if [ ${#drive[@]} -ne 0 ]; then
+  drive_a=$build/run-drive
+  fusermount -uz "$drive_a" 2>/dev/null
+  mkdir -p "$drive_a" && tools/diskette_drive.py "$diskettes" "$drive_a" "${drive[@]}" || exit 1
+  echo "== drive A: reads $diskettes as a diskette drive does (${drive[*]})" >&2
+fi
+ln -sfn "$drive_a" "$prefix/dosdevices/a:"
 program_folder=$prefix/drive_c/QEB_SUA
 mkdir -p "$program_folder"
 cp "$build/QEB_SUA.exe" "$program_folder/"
@@ -133,3 +148,4 @@ WINEPREFIX=$prefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /
 echo "== running C:\\QEB_SUA\\QEB_SUA.exe; the work folder is $program_folder/tmp" >&2
 WINEPREFIX=$prefix WINEDEBUG=-all wine "C:\\QEB_SUA\\QEB_SUA.exe"
 WINEPREFIX=$prefix wineserver -w
+[ "$drive_a" = "$diskettes" ] || fusermount -u "$drive_a"

@@ -154,10 +154,10 @@ class RunFixture : public testing::Test {
   }
 
   void Script(const std::string& answers) {
-    const std::map<std::string, int> buttons{{"Y", ui::kAnswerYes},
-                                             {"N", ui::kAnswerNo},
-                                             {"OK", ui::kAnswerOk},
-                                             {"C", ui::kAnswerCancel}};
+    // clang-format off
+    const std::map<std::string, int> buttons{
+        {"Y", ui::kAnswerYes}, {"N", ui::kAnswerNo}, {"OK", ui::kAnswerOk}, {"C", ui::kAnswerCancel}};
+    // clang-format on
     for (const std::string& answer : Words(answers)) {
       if (buttons.count(answer))
         ws_.QueueAnswer(buttons.at(answer));
@@ -302,10 +302,11 @@ class RunWithAFailingCall
     : public RunFixture,
       public testing::WithParamInterface<std::pair<const char*, const char*>> {};
 TEST_P(RunWithAFailingCall, EndsInAnErrorOrWithTheWholeArchive) {
-  const std::vector<long> kFileCalls{SYS_openat,    SYS_read,     SYS_write,     SYS_fsync,
-                                     SYS_fdatasync, SYS_close,    SYS_utimensat, SYS_ftruncate,
-                                     SYS_rename,    SYS_renameat, SYS_renameat2, SYS_unlink,
-                                     SYS_unlinkat,  SYS_mkdir};
+  // clang-format off
+  const std::vector<long> kFileCalls{SYS_openat, SYS_read, SYS_write, SYS_fsync, SYS_fdatasync,
+      SYS_close, SYS_utimensat, SYS_ftruncate, SYS_rename, SYS_renameat, SYS_renameat2, SYS_unlink,
+      SYS_unlinkat, SYS_mkdir};
+  // clang-format on
   const std::string archive = folder_.Path("prog/tmp/S0307379.ZIP");
   const auto [files, answers] = GetParam();
   Script(answers);  // taken by each run in a child of its own

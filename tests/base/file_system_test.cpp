@@ -6,10 +6,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 #include "support/temp_folder.h"
 
@@ -125,25 +121,6 @@ TEST(CopyFile, CopiesWholeOrReportsTheSystemsErrorAndLeavesNoPart) {
   const auto perms = std::filesystem::status(fs::ToPath(to)).permissions();
   EXPECT_NE(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none);
 }
-
-#ifndef _WIN32
-// The C library keeps errno from an earlier failure, and some failures set
-// errno alone (a closed descriptor: EBADF); a failed seek must report its own
-// failure, not that of an earlier, unrelated call.
-TEST(File, AFailedSeekReportsItsOwnError) {
-  TempFolder folder;
-  const std::string path = folder.Write("a.sua", "abc");
-  // Descriptors are handed out lowest first: the stream gets this one.
-  const int descriptor = open(path.c_str(), O_RDONLY);
-  ASSERT_GE(descriptor, 0);
-  close(descriptor);
-  fs::File file = fs::File::Open(path, fs::File::Mode::kRead);
-  EXPECT_NE(Outcome([&] { fs::File::Open(folder.Path("missing.sua"), fs::File::Mode::kRead); }),
-            "ok");
-  close(descriptor);  // pulled from under the stream
-  EXPECT_EQ(Outcome([&] { file.Seek(1); }), std::to_string(EBADF));
-}
-#endif
 
 }  // namespace
 }  // namespace qeb

@@ -46,6 +46,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -140,9 +141,10 @@ std::vector<uint32_t> ScreenPixels(BITMAPINFOHEADER info) {
   return pixels;
 }
 
-// The whole screen as a 32-bit bitmap. Negative height: rows top down;
-// BI_RGB: no colour table follows.
-BITMAPINFOHEADER ScreenForm() {
+// Saves the screen as a BMP file once it has stopped changing: windows that
+// have just appeared may still be painting. Answers its pixels, row by row.
+std::vector<uint32_t> SaveScreenShot(const std::filesystem::path& file) {
+  // Negative height: rows top down; BI_RGB: no colour table follows.
   BITMAPINFOHEADER info{};
   info.biSize = sizeof(info);
   info.biWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -150,13 +152,6 @@ BITMAPINFOHEADER ScreenForm() {
   info.biPlanes = 1;
   info.biBitCount = 32;
   info.biCompression = BI_RGB;
-  return info;
-}
-
-// Saves the screen as a BMP file once it has stopped changing: windows that
-// have just appeared may still be painting.
-void SaveScreenShot(const std::filesystem::path& file) {
-  const BITMAPINFOHEADER info = ScreenForm();
   std::vector<uint32_t> pixels = ScreenPixels(info), again;
   for (const auto deadline = Clock::now() + 3s; Clock::now() < deadline; pixels.swap(again)) {
     std::this_thread::sleep_for(150ms);
@@ -170,6 +165,7 @@ void SaveScreenShot(const std::filesystem::path& file) {
   out.write(reinterpret_cast<const char*>(&info), sizeof(info));
   if (!out.write(reinterpret_cast<const char*>(pixels.data()), size))
     throw StepFailure("cannot write the shot");
+  return pixels;
 }
 
 class Driver {
@@ -311,15 +307,15 @@ class Driver {
 
   // Whether the progress window's line shows on the screen as drawn: dark
   // text on its white ground.
-  static bool LineDrawn(HWND progress) {
+  static bool LineDrawn(HWND progress, const std::vector<uint32_t>& screen) {
     RECT line{};
-    if (!GetWindowRect(GetDlgItem(progress, kProgressLabel), &line)) return false;
-    const BITMAPINFOHEADER info = ScreenForm();
-    const std::vector<uint32_t> pixels = ScreenPixels(info);
+    GetWindowRect(GetDlgItem(progress, kProgressLabel), &line);
+    const LONG width = GetSystemMetrics(SM_CXSCREEN);
     int dark = 0;
-    for (LONG y = std::max(line.top, 0L); y < std::min(line.bottom, -info.biHeight); ++y)
-      for (LONG x = std::max(line.left, 0L); x < std::min(line.right, info.biWidth); ++x)
-        dark += (pixels[static_cast<size_t>(y * info.biWidth + x)] & 0xFF) < 0x40;
+    for (LONG y = std::max(line.top, 0L); y < line.bottom; ++y)
+      for (LONG x = std::max(line.left, 0L); x < std::min(line.right, width); ++x)
+        dark += static_cast<size_t>(y * width + x) < screen.size() &&
+                (screen[y * width + x] & 0xFF) < 0x40;
     return dark > 20;
   }
 
@@ -329,7 +325,7 @@ class Driver {
   std::string AnswersWhileWorking() {
     const auto started = Clock::now();
     auto longest = 0ms;
-    bool shot_taken = false, drawn = false;
+    std::optional<bool> drawn;  // once the shot is taken
     std::wstring last_text;
     while (NextDialogWindow() == nullptr && !Ended(process_)) {
       if (const std::wstring text = ProgressLine(VisibleProgressWindow()); !text.empty())
@@ -341,11 +337,10 @@ class Driver {
         longest = std::max(
             longest, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked));
       }
-      if (!shot_taken && Clock::now() - started > kSlowWork / 2) {
-        SaveScreenShot(shots_ / (L"while-working-" + std::to_wstring(++working_steps_) + L".bmp"));
-        drawn = LineDrawn(VisibleProgressWindow());
-        shot_taken = true;
-      }
+      if (!drawn && Clock::now() - started > kSlowWork / 2)
+        drawn = LineDrawn(VisibleProgressWindow(),
+                          SaveScreenShot(shots_ / (L"while-working-" +
+                                                   std::to_wstring(++working_steps_) + L".bmp")));
       if (Clock::now() - started > kLongWorkWait) throw StepFailure("no box after the work");
       std::this_thread::sleep_for(kFastPoll);
     }
@@ -354,7 +349,7 @@ class Driver {
            (longest <= kAnswerWithin ? ", every answer within 500 ms"
                                      : ", an answer after 500 ms") +
            (Clock::now() - started < kSlowWork ? ""
-            : drawn                            ? ", 6 s or more, the line drawn"
+            : drawn.value_or(false)            ? ", 6 s or more, the line drawn"
                                                : ", 6 s or more, the line not drawn");
   }
 

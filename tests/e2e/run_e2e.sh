@@ -24,8 +24,7 @@ kBootDeadline=180 kRunDeadline=120 kDisplayDeadline=10
 e2e_stop() {
   timeout 30 wineserver -k >/dev/null 2>&1
   kill "${e2e_xvfb:-}" 2>/dev/null
-  release_small_disk
-  release_diskette_drive
+  release_drives
   return 0
 }
 
@@ -116,17 +115,18 @@ problem() { echo "  $*"; checks_ok=0; }
 # needs root), so that every file the run writes there meets a real full
 # disk, as Windows reports it (error 112).
 small_disk() { mkdir -p "$WORK_DIR" && mount -t tmpfs -o "size=${1}k" qeb-e2e "$WORK_DIR"; }
-release_small_disk() { if mountpoint -q "${WORK_DIR:-/nonexistent}"; then umount "$WORK_DIR"; fi; }
 
 # diskette_drive [--rate BYTES_PER_SECOND] [--bad NAME@OFFSET]...: drive A:
 # reads $A_DIR through a diskette drive of its own (FUSE): slowly, or with
 # sectors that cannot be read. A drive that cannot start fails the setup.
 diskette_drive() {
   mkdir -p "$e2e_work/drive-a" &&
-    "$e2e_here/../support/diskette_drive.py" "$A_DIR" "$e2e_work/drive-a" "$@" &&
+    "$e2e_here/../../tools/diskette_drive.py" "$A_DIR" "$e2e_work/drive-a" "$@" &&
     ln -sfn "$e2e_work/drive-a" "$WINEPREFIX/dosdevices/a:"
 }
-release_diskette_drive() {
+# release_drives: the work folder's small disk and drive A:'s diskette drive go.
+release_drives() {
+  if mountpoint -q "${WORK_DIR:-/nonexistent}"; then umount "$WORK_DIR"; fi
   [ -n "${e2e_work:-}" ] || return 0
   ln -sfn "$e2e_work/drives/a" "$WINEPREFIX/dosdevices/a:"
   fusermount -uz "$e2e_work/drive-a" 2>/dev/null
@@ -157,7 +157,7 @@ run_scenario() {  # NAME
   local name=$1 run_dir=$e2e_work/runs/$1 folder="Programa Ñandú"
   local program_dir=$WINEPREFIX/drive_c/$folder
   chmod -R u+w "$e2e_work/drives"  # a setup may have write-protected a diskette
-  WORK_DIR=$program_dir/tmp && release_small_disk && release_diskette_drive
+  WORK_DIR=$program_dir/tmp && release_drives
   rm -rf "$program_dir" "$e2e_work"/drives/*/*
   mkdir -p "$program_dir" "$run_dir"
   cp "$e2e_build/QEB_SUA.exe" "$program_dir/"
@@ -180,8 +180,7 @@ run_scenario() {  # NAME
     problem "the driver's report differs from the expected one:"$'\n'"$(cat "$run_dir/diff")"
   diskette_listing | cmp -s "$run_dir/diskettes.before" - || problem "the diskettes changed"
   eval "$(sed -n 's/^check //p' "$run_dir/block")"
-  release_small_disk
-  release_diskette_drive
+  release_drives
   [ $checks_ok -eq 1 ]
 }
 

@@ -90,8 +90,7 @@ class ScriptedWindowSystem : public WindowSystem {
   TopLevelWindow TopLevelWindowAt(int index) override;
   void EnableTopLevelWindow(int index, bool enabled) override;
   void ProcessPendingEvents() override { Record("ProcessPendingEvents"); }
-  // Runs `work` at once; a window operation inside it is a std::logic_error.
-  void RunWhileAnswering(const std::function<void()>& work) override;
+  void RunWhileAnswering(const std::function<void()>& work) override;  // at once
   Extent ScreenSize() override { return Record("ScreenSize"), Extent{15360, 11520}; }
   bool AnotherCopyRunning() override { return Record("AnotherCopyRunning"), another_copy_; }
   std::string ProgramFolder() override { return Record("ProgramFolder"), program_folder_; }
@@ -120,7 +119,6 @@ class ScriptedWindowSystem : public WindowSystem {
   bool another_copy_ = false;
   std::string program_folder_ = "/qeb";
   bool busy_ = false;
-  bool working_ = false;
   int progress_index_ = -1;
   std::string progress_text_;
   double progress_left_ = 0;

@@ -8,10 +8,6 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -133,19 +129,6 @@ TEST(ParallelDeflate, ReadsBlocksOfTheSizeAskedOnTheWorkersAskedFor) {
             std::clamp<std::ptrdiff_t>(cores, 1, 8));
 #endif
 }
-
-#ifdef __GLIBC__
-// A deflater gives back all that zlib took for it (some 256 KiB): a hundred
-// made and dropped leave the heap as one did. (Under AddressSanitizer the
-// count reads 0, and its leak check stands in.)
-TEST(BlockDeflater, GivesItsMemoryBack) {
-  const auto heap_in_use = [] { return mallinfo2().uordblks; };
-  { const BlockDeflater first; }
-  const size_t before = heap_in_use();
-  for (int i = 0; i < 100; ++i) const BlockDeflater deflater;
-  EXPECT_LT(heap_in_use(), before + (size_t{1} << 20));
-}
-#endif
 
 // Reading runs ahead of writing by the blocks in flight, the workers plus two
 // when none are asked for: that bounds the memory held.

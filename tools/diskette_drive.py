@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-# A diskette drive for the tests: serves FOLDER read-only at MOUNTPOINT
+# A diskette drive for the tests and tools/run.sh: serves FOLDER read-only at MOUNTPOINT
 # through FUSE, at a diskette drive's pace when --rate is given, and failing
 # with EIO every read of a file that reaches a given offset, as a sector that
 # cannot be read does. Returns once mounted; `fusermount -u MOUNTPOINT` ends it.
