@@ -35,7 +35,7 @@ gen_sua=$build/tools/gen_sua
 bench_run=$build/bench/bench_run
 
 # The most each ratio may be.
-declare -A target=([join]=2.2 [small]=0.62 [large]=0.52 [dense]=0.56)
+declare -A target=([join]=2.2 [small]=0.62 [large]=0.56 [dense]=0.56)
 
 fail() {
   echo "compare.sh: $*" >&2
