@@ -16,7 +16,6 @@
 #include "app/error_trap.h"
 #include "app/main_window.h"
 #include "base/run_error.h"
-#include "sua/fixture.h"
 #include "support/child_process.h"
 #include "support/outside_tool.h"
 #include "support/scripted_window_system.h"
@@ -117,7 +116,7 @@ struct Scenario {
                           // with the key, worked out apart from the program
   std::string twist{};    // "second copy", "centring fails" (oddly), "prog/" (the program folder
                           // text ends in a separator), "limit:content" (files stop 40 bytes
-                          // past its size), "kill:content" (killed there) or "unopenable:path"
+                          // past its size) or "kill:content" (killed there)
 };
 
 std::vector<std::string> Words(const std::string& text) {
@@ -174,12 +173,10 @@ class RunFixture : public testing::Test {
 
   // Runs the program and returns what the operator saw; for a twist with a
   // colon, in a child process that meets a real full disk (and is killed by
-  // SIGKILL right there for "kill:") or a file it cannot open.
+  // SIGKILL right there for "kill:").
   std::string Seen(const std::string& twist) {
     const auto run = [this] { return app_.Form_Load(), Transcript() + Unfinished(); };
     const std::string named = twist.substr(twist.find(':') + 1);  // after the colon
-    if (twist.starts_with("unopenable:"))
-      return testing_sua::WhileUnopenable(folder_.Root(), folder_.Path(named), run);
     if (!twist.starts_with("limit:") && !twist.starts_with("kill:")) return run();
     return test_support::RunInChild(
         [limit = Bytes(named).size() + 40, kill = twist.starts_with("kill:")] {
@@ -298,6 +295,17 @@ TEST_P(Run, ShowsAndLeavesWhatTheRowSays) {
 // ends in an error box and no archive, or leaves the archive of the run that
 // met no failure, byte for byte; it never reports an archive that is not
 // there, and never changes a diskette.
+// A one-entry archive with its entry's time (the joined file's last write,
+// which moves from run to run) blanked in its local and central headers.
+std::string WithoutItsTime(std::string zip) {
+  if (zip.size() < 22) return zip;
+  size_t central = 0;  // where the central header is, from the end record
+  for (size_t i = 3; i <= 3; --i)
+    central = central << 8 | static_cast<uint8_t>(zip[zip.size() - 6 + i]);
+  for (const size_t at : {size_t{10}, central + 12}) zip.replace(at, 4, 4, '\0');
+  return zip;
+}
+
 class RunWithAFailingCall
     : public RunFixture,
       public testing::WithParamInterface<std::pair<const char*, const char*>> {};
@@ -327,10 +335,11 @@ TEST_P(RunWithAFailingCall, EndsInAnErrorOrWithTheWholeArchive) {
     const bool archived = test_support::Exists(archive);
     if (nth == 0) {
       ASSERT_TRUE(reported && archived) << outcome;
-      untouched = ReadAll(archive);
+      untouched = WithoutItsTime(ReadAll(archive));
     }
     EXPECT_TRUE(reported ? archived : outcome.substr(1, 3) == "16 ") << nth << ": " << outcome;
-    EXPECT_TRUE(!archived || ReadAll(archive) == untouched) << nth << ": " << outcome;
+    EXPECT_TRUE(!archived || WithoutItsTime(ReadAll(archive)) == untouched)
+        << nth << ": " << outcome;
     for (const auto& [path, bytes] : diskettes) EXPECT_EQ(ReadAll(path), bytes) << nth;
     if (nth > 0 && outcome[0] == '0') break;  // the call never came
   }
@@ -386,8 +395,6 @@ std::vector<Scenario> Scenarios() {
       // A copy left by an earlier run is never taken for this run's file.
       {"WholeFileGoneAndAnEarlierCopy", "prog/tmp/*.SUA=W", "A:/*.SUA",
        kTaken + Error(kNotValidated), ""},
-      {"UnreadableWholeFile", "A:/*.SUA=W prog/tmp/*.SUA=old", "A:/*.SUA",
-       kTaken + Error("13 Permission denied"), "", "", "unopenable:A:/S0307379.SUA"},
       {"MarkInsideAPiece", "A:/*.SU0=0/3 A:/*.SU1=1/3!", "A:/*.SU0 Y OK A:/*.SU1",
        kTaken + kMore + Insert(1) + "&&" + Error(kNoAppend), "*.SU0=0/3"},
       {"SamePieceTwice", "A:/*.SU0=0/2", "A:/*.SU0 Y OK A:/*.SU0",

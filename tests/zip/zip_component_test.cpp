@@ -137,15 +137,14 @@ TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
 
 #ifdef __linux__
 // Packs in a child process that meets a real full disk (files cannot grow
-// past `limit` bytes) or a device whose fsync or close fails with
-// `fsync_error` or `close_error`; the code Compress returned there.
+// past `limit` bytes) or a device where every `call` (fsync, close) fails
+// with `error`; the code Compress returned there.
 std::string PackInChild(const std::string& source, const std::string& archive, size_t limit,
-                        int fsync_error, int close_error) {
+                        long call, int error) {
   return test_support::RunInChild(
       [&] {
         if (limit != 0) test_support::LimitFileSize(limit);
-        if (fsync_error != 0) test_support::FailSystemCall({SYS_fsync}, 1, fsync_error, true);
-        if (close_error != 0) test_support::FailSystemCall({SYS_close}, 1, close_error, true);
+        if (error != 0) test_support::FailSystemCall({call}, 1, error, /*persist=*/true);
       },
       [&] { return std::to_string(Pack(source, archive).code); });
 }
@@ -161,8 +160,8 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
     int64_t code;                       // minus its number for an error out of Compress
     CommentMaker comment = ScrambledClave;
     int64_t size_limit = 0;  // bytes; negative: that many below the archive's size
-    int fsync_error = 0;
-    int close_error = 0;
+    long call = 0;  // a system call that fails with `error`
+    int error = 0;
   } kCases[] = {{"SourceMissing", "MISSING.SUA", kOld, 140}, {"SourceEmptyPath", "", kOld, 140},
                 {"SourceIsAFolder", "adir", kOld, 140}, {"SourceOf4GiB", "HUGE.SUA", kOld, 140},
                 {"ArchiveFolderMissing", "NAME.SUA", "nofolder/NAME.ZIP", 504},
@@ -174,9 +173,9 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
 #ifdef __linux__  // a child process with limits is made on Linux only
                 {"DiskFullMidway", "NAME.SUA", kOld, 150, nullptr, 100'000},
                 {"DiskFullAtTheLastByte", "NAME.SUA", kOld, 150, nullptr, -1},
-                {"FlushFindsTheDiskFull", "NAME.SUA", kOld, 150, nullptr, 0, ENOSPC},
-                {"FlushFailsOtherwise", "NAME.SUA", kOld, 506, nullptr, 0, EIO},
-                {"CloseFails", "NAME.SUA", kOld, 506, nullptr, 0, 0, EIO}
+                {"FlushFindsTheDiskFull", "NAME.SUA", kOld, 150, nullptr, 0, SYS_fsync, ENOSPC},
+                {"FlushFailsOtherwise", "NAME.SUA", kOld, 506, nullptr, 0, SYS_fsync, EIO},
+                {"CloseFails", "NAME.SUA", kOld, 506, nullptr, 0, SYS_close, EIO}
 #endif
   };
   // clang-format on
@@ -191,7 +190,7 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
       std::filesystem::resize_file(fs::ToPath(folder.Write("HUGE.SUA", "")), uint64_t{1} << 32);
     const std::vector<std::string> before = folder.List();
     const std::string path = f.source.empty() ? "" : folder.Path(f.source);
-    if (f.size_limit == 0 && f.fsync_error == 0 && f.close_error == 0) {
+    if (f.size_limit == 0 && f.error == 0) {
       const Packed packed = Pack(path, folder.Path(f.archive), f.comment);
       EXPECT_EQ(packed.code, f.code);
       EXPECT_EQ(packed.handler_calls, f.source == "NAME.SUA" ? 1 : 0);
@@ -203,7 +202,7 @@ TEST(ZipComponent, FailureGivesItsCodeAndLeavesNothingBehind) {
         ASSERT_EQ(Pack(source, scratch.Path("NAME.ZIP")).code, 0);
         limit = ReadAll(scratch.Path("NAME.ZIP")).size() + f.size_limit;
       }
-      EXPECT_EQ(PackInChild(path, folder.Path(f.archive), limit, f.fsync_error, f.close_error),
+      EXPECT_EQ(PackInChild(path, folder.Path(f.archive), limit, f.call, f.error),
                 std::to_string(f.code));
 #endif
     }
