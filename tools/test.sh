@@ -29,7 +29,7 @@ record() {
 }
 
 # summarize: one line per suite and the total; fails when a suite failed,
-# skipped a test or recorded nothing.
+# skipped a test, passed none or recorded nothing.
 summarize() {
   local name passed failed skipped total_passed=0 total_failed=0 failed_suites=0
   for name in "${suites[@]}"; do
@@ -40,7 +40,8 @@ summarize() {
     fi
     echo "$name: $passed passed, $failed failed, $skipped skipped"
     total_passed=$((total_passed + passed)) total_failed=$((total_failed + failed + skipped))
-    [ $((failed + skipped)) -ne 0 ] && failed_suites=$((failed_suites + 1))
+    # A suite that passed nothing proved nothing, whatever its other counts.
+    [ $((failed + skipped)) -ne 0 ] || [ "$passed" -eq 0 ] && failed_suites=$((failed_suites + 1))
   done
   echo "total: $total_passed passed, $total_failed failed"
   [ "$failed_suites" -eq 0 ]
@@ -63,7 +64,8 @@ run_ctest() {
   local preset=$1 out="build/$1.test.log" junit="$root/build/$1.junit.xml" counts
   log "test: $preset"
   rm -f "$junit"
-  ctest --preset "$preset" -j "$jobs" --output-junit "$junit" >"$out" 2>&1
+  # A test that hangs fails after two minutes, not at ctest's default 25.
+  ctest --preset "$preset" -j "$jobs" --timeout 120 --output-junit "$junit" >"$out" 2>&1
   counts=$(python3 tools/ctest_summary.py "$junit" "build/$preset/test_programs.txt")
   if [ "$(sed -n 2p <<<"$counts")" ]; then
     tail -n 40 "$out" >&2
