@@ -22,8 +22,8 @@ std::string ToUtf8(const std::filesystem::path& path);
 // A file's last-write time as its platform keeps it: seconds and the
 // fraction below, from the platform's own epoch.
 struct WriteTime {
-  int64_t seconds = 0;
-  int32_t nanoseconds = 0;
+  int64_t seconds;
+  int32_t nanoseconds;
 };
 
 // Owns one open regular file. Every failure throws; a lost write is lost data.

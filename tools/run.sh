@@ -99,7 +99,7 @@ demo() {
       [ "$(tail -n 1 "$out/$run.steps")" = "exit 0" ] && ok=$((ok + 1))
   done
   printf '%s\n' "== the archives in C:\QEB_SUA\tmp"
-  python3 "$root/tests/e2e/read_archive.py" --list "$WINEPREFIX/drive_c/QEB_SUA/tmp/"*.ZIP |
+  python3 "$root/tools/read_archive.py" --list "$WINEPREFIX/drive_c/QEB_SUA/tmp/"*.ZIP |
     sed "s|^$WINEPREFIX/drive_c/QEB_SUA/tmp/||"
   echo "== shots in $out:"
   (cd "$out" && printf '%s\n' *.png | paste -sd ' ')

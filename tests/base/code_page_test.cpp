@@ -90,7 +90,7 @@ TEST(EqualIgnoringCase, FoldsTheLettersOfTheCodePage) {
   const std::tuple<std::u16string, std::u16string, bool> rows[] = {
       {u"c:\\qeb\\año\\x.sua", u"C:\\QEB\\AÑO\\X.SUA", true}, {u"ÿšœž", u"ŸŠŒŽ", true},
       {u"÷", u"×", false}, {u"ab", u"abc", false}, {u"a/b", u"a\\b", false},
-      {u"wxyz", u"WXYZ", true}, {u"`{", u"@[", false}};
+      {u"wxyz", u"WXYZ", true}, {u"`{", u"@[", false}, {u"àþ", u"ÀÞ", true}, {u"\x80", u"\xFF80", false}};
   // clang-format on
   for (const auto& [a, b, equal] : rows) EXPECT_EQ(EqualIgnoringCase(a, b), equal);
 }

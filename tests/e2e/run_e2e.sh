@@ -147,7 +147,7 @@ expect_work_files() {
 expect_bytes() { cmp -s "$1" "$2" || problem "$(basename "$1") differs from $(basename "$2")"; }
 
 # expect_archive ZIP ENTRY EXPECTED_CONTENT: read back with Python's zipfile.
-expect_archive() { python3 "$e2e_here/read_archive.py" "$@" || checks_ok=0; }
+expect_archive() { python3 "$e2e_here/../../tools/read_archive.py" "$@" || checks_ok=0; }
 
 # --- One scenario --------------------------------------------------------------
 

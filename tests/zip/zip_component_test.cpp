@@ -131,6 +131,8 @@ TEST(ZipComponent, PacksTheFileAsTheArchivesOneEntry) {
             (DosDateTime{3 << 11 | 4 << 5 | 3, 6 << 5 | 2}));
   EXPECT_EQ(ToDosDateTime(LocalTime(2016, 12, 31, 23, 59, 60)),  // a leap second
             (DosDateTime{23 << 11 | 59 << 5 | 29, 36 << 9 | 12 << 5 | 31}));
+  EXPECT_EQ(ToDosDateTime(LocalTime(2107, 3, 4, 5, 6, 8)),  // the last year DOS dates hold
+            (DosDateTime{5 << 11 | 6 << 5 | 4, 127 << 9 | 3 << 5 | 4}));
   EXPECT_EQ(ToDosDateTime(LocalTime(2200, 1, 1, 0, 0, 0)),
             (DosDateTime{23 << 11 | 59 << 5 | 29, 127 << 9 | 12 << 5 | 31}));
 }

@@ -135,6 +135,9 @@ TEST(ZipReader, BrokenArchiveIsRefusedWithItsDefect) {
       stage = kFolder;
     } catch (const ZipFormatError& error) {
       defect = error.defect();
+      if (c.name == "deflate-stream-broken")
+        EXPECT_STREQ(error.what(),
+                     "Los datos comprimidos de la entrada están dañados: invalid block type");
     }
     EXPECT_EQ(stage, c.stage);
     EXPECT_EQ(defect, c.stage == kFolder ? std::nullopt : std::optional(c.defect));

@@ -54,6 +54,7 @@ TEST(AddFilesToZip, PacksFileZipOrLeavesTheEmptyArchive) {
 TEST(UnzipToFolder, MissingArchiveOrFolderFailsAndTheErrorIsKept) {
   TempFolder folder;
   ZIP_SUA zip;
+  EXPECT_EQ(zip.FilesZipped(), 0);  // before anything is packed or extracted
   zip.SetZipFileName(folder.Path("none.zip"));
   zip.SetFolderZIP(folder.Root());
   EXPECT_FALSE(zip.UnzipToFolder());

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-# Reads archives that QEB_SUA.exe wrote, with Python's own zipfile.
+# Reads archives that QEB_SUA.exe wrote, with Python's own zipfile: for the
+# end-to-end checks, and for tools/run.sh --demo, which lists what it made.
 #
 #   read_archive.py ARCHIVE ENTRY_NAME EXPECTED_CONTENT
 #       The archive must hold exactly one entry, ENTRY_NAME, whose bytes equal
