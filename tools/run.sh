@@ -118,6 +118,7 @@ if [ ${#drive[@]} -ne 0 ]; then
   fusermount -uz "$drive_a" 2>/dev/null
   mkdir -p "$drive_a" && tools/diskette_drive.py "$diskettes" "$drive_a" "${drive[@]}" || exit 1
   echo "== drive A: reads $diskettes as a diskette drive does (${drive[*]})" >&2
+  trap 'fusermount -uz "$drive_a"' EXIT
 fi
 ln -sfn "$drive_a" "$prefix/dosdevices/a:"
 program_folder=$prefix/drive_c/QEB_SUA
@@ -135,7 +136,7 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=$display
   echo "== no display found: the program runs under Xvfb on $DISPLAY" >&2
   echo "   (look at it with: DISPLAY=$DISPLAY import -window root shot.png)" >&2
-  trap 'kill "$xvfb_pid" 2>/dev/null' EXIT
+  trap 'kill "$xvfb_pid" 2>/dev/null; [ "$drive_a" = "$diskettes" ] || fusermount -uz "$drive_a"' EXIT
   trap 'exit 130' INT TERM
   sleep 1
 fi
@@ -148,4 +149,3 @@ WINEPREFIX=$prefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /
 echo "== running C:\\QEB_SUA\\QEB_SUA.exe; the work folder is $program_folder/tmp" >&2
 WINEPREFIX=$prefix WINEDEBUG=-all wine "C:\\QEB_SUA\\QEB_SUA.exe"
 WINEPREFIX=$prefix wineserver -w
-[ "$drive_a" = "$diskettes" ] || fusermount -u "$drive_a"
