@@ -64,7 +64,6 @@ class File {
   void Close();
   // Closes and ignores any failure.
   void CloseQuietly() noexcept { native_.reset(); }
-  bool IsOpen() const { return native_ != nullptr; }
 
  private:
   struct Native;  // the platform's open file
