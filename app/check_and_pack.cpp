@@ -3,6 +3,7 @@
 // entry's comment, and the closing report.
 
 #include <cstdint>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/msg_error_zip.h"
@@ -62,7 +63,7 @@ void FQEB_SUA::Pack(const RunValues& run) {
   xceed_zip1_.ZipFilename = ArchivoZIP;
   int32_t result = 0;
   ws_.RunWhileAnswering([&] { result = xceed_zip1_.Compress(); });
-  if (result < INT16_MIN || result > INT16_MAX) throw OverflowError();
+  if (!std::in_range<int16_t>(result)) throw OverflowError();
   const auto code = static_cast<int16_t>(result);
   if (code == 0) {
     packed_ = true;
