@@ -151,7 +151,6 @@ FileOutcome ReadValidationRecordOfFile(ValidationFields& fields, const std::stri
   }
   if (!tail.starts_with(kValidationRecordType)) fields.RegValErroneo = Cp1252ToUtf8(tail);
   ExtractValidationFields(tail, fields);
-  file->Close();
   return FileOutcome::Done();
 }
 

@@ -44,10 +44,8 @@ bool FGExisteArch(const std::string& ruta) noexcept {
     // Only a regular file counts: a folder is no file, and opening a pipe or
     // device could wait for ever.
     if (!fs::RegularFileExists(ruta)) return false;
-    if (std::optional<fs::File> file = fs::File::TryOpen(ruta, fs::File::Mode::kRead)) {
-      file->CloseQuietly();
-      return true;
-    }
+    // The file opened for the test is closed at once, with its owner.
+    if (fs::File::TryOpen(ruta, fs::File::Mode::kRead)) return true;
     // A file that cannot be opened (held by another program, no permission)
     // still counts as present when it holds data.
     const std::optional<uint64_t> size = fs::FileSize(ruta);

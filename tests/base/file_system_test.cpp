@@ -122,5 +122,17 @@ TEST(CopyFile, CopiesWholeOrReportsTheSystemsErrorAndLeavesNoPart) {
   EXPECT_NE(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none);
 }
 
+// The program's own errors as the operator reads them: number, blank, text;
+// a number of no condition of the program's keeps a plain text.
+TEST(ProgramError, EachNumberHasItsText) {
+  std::string seen;
+  for (const long number : {5L, 6L, 7L, 51L, 62L, 364L, 32755L, 9L})
+    seen += ProgramError(number).OperatorText() + "|";
+  EXPECT_EQ(seen,
+            "5 Llamada a procedimiento o argumento no válidos|6 Desbordamiento|7 Memoria "
+            "insuficiente|51 Error interno|62 La entrada pasó del final del archivo|364 Se "
+            "descargó el objeto|32755 Se seleccionó Cancelar.|9 Error 9|");
+}
+
 }  // namespace
 }  // namespace qeb

@@ -143,6 +143,7 @@ TEST(FGMsgEspera, StatesFollowTheModes) {
                 .base();
           };
           EXPECT_GT(last_of("ShowProgressWindow"), last_of("EnableTopLevelWindow"));
+          EXPECT_EQ(std::count(first, ops.end(), "ShowProgressWindow"), 2) << "before, and again";
           for (size_t i = before; i < ws.calls().size(); ++i)  // never the progress window
             EXPECT_NE(ws.calls()[i].detail, std::to_string(ws.windows().size() - 1) + " off");
         }
