@@ -120,7 +120,9 @@ WriteTime File::LastWriteTime() {
 void File::SetLastWriteTime(const WriteTime& time) {
   errno = 0;
   if (std::fflush(native_->stream) != 0) throw LastErrnoError();
-  const timespec times[2] = {{0, UTIME_OMIT}, {time.seconds, time.nanoseconds}};  // access, write
+  // The access time stays; the write time is the one given.
+  const timespec times[] = {{.tv_sec = {}, .tv_nsec = UTIME_OMIT},
+                            {time.seconds, time.nanoseconds}};
   errno = 0;
   if (futimens(fileno(native_->stream), times) != 0) throw LastErrnoError();
 }
