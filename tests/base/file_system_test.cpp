@@ -8,6 +8,11 @@
 #include <functional>
 
 #include "support/temp_folder.h"
+#ifdef __linux__
+#include <sys/syscall.h>
+
+#include "support/child_process.h"
+#endif
 
 namespace qeb {
 namespace {
@@ -121,6 +126,17 @@ TEST(CopyFile, CopiesWholeOrReportsTheSystemsErrorAndLeavesNoPart) {
   const auto perms = std::filesystem::status(fs::ToPath(to)).permissions();
   EXPECT_NE(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none);
 }
+
+#ifdef __linux__
+// A failure keeps the system's own number, whatever it is: EPERM is 1.
+TEST(File, AFailureKeepsTheSystemsOwnNumber) {
+  const std::string path = TempFolder().Path("a.sua");
+  EXPECT_EQ(test_support::RunInChild(
+                [] { test_support::FailSystemCall({SYS_openat}, 1, EPERM); },
+                [&] { return Outcome([&] { fs::File::Open(path, fs::File::Mode::kWrite); }); }),
+            "1");
+}
+#endif
 
 // The program's own errors as the operator reads them: number, blank, text;
 // a number of no condition of the program's keeps a plain text.
